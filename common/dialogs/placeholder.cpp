@@ -1,0 +1,1 @@
+int NimboPlaceholderDialogs() { return 1; }

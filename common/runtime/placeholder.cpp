@@ -1,0 +1,1 @@
+int NimboPlaceholderRuntime() { return 1; }
