@@ -1,1 +1,0 @@
-int NimboPlaceholderRuntime() { return 1; }
