@@ -1,1 +1,0 @@
-int NimboPlaceholderDialogs() { return 1; }
