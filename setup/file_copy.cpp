@@ -1,0 +1,168 @@
+#include "file_copy.h"
+
+#include "config_files.h"
+#include "message_pump.h"
+#include "prompts.h"
+#include "setup_text.h"
+
+#include "runtime/memory.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+namespace {
+
+struct OpenFiles {
+    HANDLE source;
+    HANDLE target;
+};
+
+bool CopyBlocks(HANDLE source, HANDLE target, char* buffer) {
+    while (true) {
+        DWORD got = 0;
+        if (!ReadFile(source, buffer, kCopyBlockBytes, &got, nullptr)) return false;
+        if (got == 0) return true;
+        DWORD written = 0;
+        if (!WriteFile(target, buffer, got, &written, nullptr) || written != got) return false;
+    }
+}
+
+// A failed read or write leaves no file behind that looks installed.
+CopyResult CopyOpenFiles(OpenFiles files, const wchar_t* target, char* buffer) {
+    bool copied = CopyBlocks(files.source, files.target, buffer);
+    FILETIME written;
+    if (copied && GetFileTime(files.source, nullptr, nullptr, &written))
+        SetFileTime(files.target, nullptr, nullptr, &written);
+    CloseHandle(files.source);
+    copied = CloseHandle(files.target) && copied;
+    if (copied) return CopyOk;
+    DeleteFileW(target);
+    return CopyTargetNotWritable;
+}
+
+bool IsExistingFile(const wchar_t* path) {
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Modules that a running program holds open are left alone when they are already up to date.
+bool IsModule(const wchar_t* source) {
+    const wchar_t* dot = wcsrchr(source, L'.');
+    return dot && (SetupEqualNoCase(dot, L".DLL") || SetupEqualNoCase(dot, L".IX"));
+}
+
+bool ReadLocalWriteTime(const wchar_t* path, SYSTEMTIME* time) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    FILETIME local;
+    return GetFileAttributesExW(path, GetFileExInfoStandard, &data) &&
+           FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) && FileTimeToSystemTime(&local, time);
+}
+
+bool SameSecond(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+           a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+}
+
+bool ReadSize(const wchar_t* path, LONGLONG* size) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER bytes;
+    bool known = GetFileSizeEx(file, &bytes) != 0;
+    CloseHandle(file);
+    *size = bytes.QuadPart;
+    return known;
+}
+
+// What the user wants after a failed copy: 1 copy again, 0 go on without the file, -1 stop.
+int AskAfterFailure(Dialog* status, CopyResult result, const wchar_t* source, const wchar_t* target) {
+    switch (result) {
+        case CopySourceMissing:
+            if (PromptYesNo(status, L"Source file %s not found. Do you want to continue installation?",
+                            source))
+                return 0;
+            g_setup.userEnded = true;
+            return -1;
+        case CopyNoMemory:
+            PromptInfo(PromptStatusHandle(status), L"Not enough memory to copy a file.", nullptr);
+            return -1;
+        default: {
+            int answer = PromptRetrySkipCancel(
+                status,
+                L"Unable to write file %s. Do you want to continue, skip this file or cancel installation?",
+                target);
+            if (answer < 0) g_setup.userEnded = true;
+            return answer;
+        }
+    }
+}
+
+} // namespace
+
+CopyResult FileCopyData(const wchar_t* source, const wchar_t* target) {
+    char* buffer = static_cast<char*>(MemAlloc(kCopyBlockBytes, "SetCopy"));
+    if (buffer == nullptr) return CopyNoMemory;
+    OpenFiles files;
+    files.source = CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (files.source == INVALID_HANDLE_VALUE) {
+        MemFree(buffer);
+        return CopySourceMissing;
+    }
+    files.target = CreateFileW(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (files.target == INVALID_HANDLE_VALUE) {
+        CloseHandle(files.source);
+        MemFree(buffer);
+        return CopyTargetNotWritable;
+    }
+    CopyResult result = CopyOpenFiles(files, target, buffer);
+    MemFree(buffer);
+    return result;
+}
+
+bool FileSameVersion(const wchar_t* source, const wchar_t* target) {
+    SYSTEMTIME sourceTime, targetTime;
+    if (ReadLocalWriteTime(source, &sourceTime) && ReadLocalWriteTime(target, &targetTime) &&
+        !SameSecond(sourceTime, targetTime))
+        return false;
+    LONGLONG sourceSize = 0, targetSize = 0;
+    return ReadSize(source, &sourceSize) && ReadSize(target, &targetSize) && sourceSize != 0 &&
+           sourceSize == targetSize;
+}
+
+bool FileCopyListed(Dialog* status, const wchar_t* folder, const FileEntry* entry) {
+    wchar_t target[kSetupPathChars];
+    wchar_t source[kSetupPathChars];
+    bool targetFits = SetupJoinPath(target, kSetupPathChars, folder, entry->file);
+    bool sourceFits = SetupTextCopy(source, kSetupPathChars, g_setup.moduleFolder) &&
+                      SetupTextAppend(source, kSetupPathChars, entry->file);
+    PromptStatusLine(status, 1, source);
+    bool keep = (entry->flags & FileFlags::KeepExisting) != 0;
+    while (true) {
+        SetupPumpMessages();
+        if (keep && targetFits && IsExistingFile(target)) return true;
+        CopyResult result = !sourceFits   ? CopySourceMissing
+                            : !targetFits ? CopyTargetNotWritable
+                                          : FileCopyData(source, target);
+        if (result == CopyOk || keep) return true;
+        if (result == CopyTargetNotWritable && IsModule(source) && FileSameVersion(source, target))
+            return true;
+        if (status == nullptr) return false;
+        int answer = AskAfterFailure(status, result, source, target);
+        if (answer <= 0) return answer == 0;
+    }
+}
+
+bool FileCopyList(Dialog* status, const wchar_t* folder, const FileEntry* list, int count) {
+    PromptStatusLine(status, 0, L"Copying files...");
+    for (int i = 0; i < count; ++i) {
+        if (list[i].flags & FileFlags::ConfigTemplate) {
+            ConfigInstallTemplate(list[i].file);
+            continue;
+        }
+        if (!FileCopyListed(status, folder, &list[i])) return false;
+    }
+    return true;
+}

@@ -1,0 +1,28 @@
+// Installing the listed files: one copy, one listed entry with its questions, and a whole list.
+#pragma once
+
+#include "setup_state.h"
+
+struct Dialog;
+
+enum CopyResult : int {
+    CopyOk = 0,
+    CopySourceMissing = -1,
+    CopyTargetNotWritable = -2, // also a read or write that failed on the way: the target is then removed
+    CopyNoMemory = -5,
+};
+
+constexpr int kCopyBlockBytes = 16384;
+
+// Copies source to target in blocks and gives the target the source's last-write time.
+CopyResult FileCopyData(const wchar_t* source, const wchar_t* target);
+
+// Same last-write second and the same non-zero size.
+bool FileSameVersion(const wchar_t* source, const wchar_t* target);
+
+// Installs one entry from the installation media into folder; true on success or when the user chose to
+// go on without it. A No or Cancel from the user also sets g_setup.userEnded.
+bool FileCopyListed(Dialog* status, const wchar_t* folder, const FileEntry* entry);
+
+// Every entry in list order; configuration templates are expanded instead of copied.
+bool FileCopyList(Dialog* status, const wchar_t* folder, const FileEntry* list, int count);

@@ -1,0 +1,11 @@
+// The installer's entry: reads the description, asks or takes the folders, installs, reports.
+#pragma once
+
+#include <windows.h>
+
+// Returns the exit code (SetupExit). commandLine is the 8-bit command line as WinMain receives it.
+int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char* commandLine, int showCommand);
+
+// Limits the run-time DLL search to the system folder, so that a DLL of a system name lying beside
+// setup.exe (in a downloads folder, say) is never loaded into an elevated installer. Call first.
+void SetupRestrictDllSearch();
