@@ -260,30 +260,27 @@ TEST_F(PrefFiles, WriteAnswersZeroWhenTheFileCannotBeCreated) {
     EXPECT_EQ(0, PrefWrite(&table, folder.c_str(), nullptr));
 }
 
-// The far end of a pipe that takes a connection, reads nothing and hangs up: every write after
-// the pipe's small buffer is full fails, as a write to a full or vanished disk would.
-TEST_F(PrefFiles, WriteThatFailsMidwayIsNotReportedAsSuccess) {
-    for (int i = 0; i < 800; ++i) {
-        std::wstring key = L"Key" + std::to_wstring(i);
-        ASSERT_EQ(1, PrefSetString(&table, key.c_str(), std::wstring(500, L'v').c_str()));
-    }
+// Writes the table into a pipe whose far end takes the connection, reads a little and hangs up:
+// the writes after that fail, as writes to a full or vanished disk would. received is what the far
+// end got before it hung up.
+int WriteIntoHangingUpPipe(const PrefTable& table, DWORD* received) {
     const wchar_t* pipeName = L"\\\\.\\pipe\\nimbo_pref_write_failure";
     HANDLE pipe = CreateNamedPipeW(pipeName, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096,
                                    0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
-    std::atomic<DWORD> received{0};
-    std::thread server([pipe, &received] {
+    if (pipe == INVALID_HANDLE_VALUE) return -1;
+    std::atomic<DWORD> got{0};
+    std::thread server([pipe, &got] {
         ConnectNamedPipe(pipe, nullptr);
         char some[100];
         DWORD done = 0;
         ReadFile(pipe, some, sizeof some, &done, nullptr);
-        received = done;
+        got = done;
         DisconnectNamedPipe(pipe);
         CloseHandle(pipe);
     });
-    EXPECT_EQ(0, PrefWrite(&table, pipeName, nullptr));
-    if (received == 0) {
-        // The write never reached the pipe; release the server so that the test can end.
+    int result = PrefWrite(&table, pipeName, nullptr);
+    if (got == 0) {
+        // Nothing reached the pipe; release the server so that the test can end.
         HANDLE client = CreateFileW(pipeName, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (client != INVALID_HANDLE_VALUE) {
             WriteFile(client, "x", 1, nullptr, nullptr);
@@ -291,8 +288,24 @@ TEST_F(PrefFiles, WriteThatFailsMidwayIsNotReportedAsSuccess) {
         }
     }
     server.join();
-    // The header did arrive: the write failed midway, not at creating the file.
-    EXPECT_GT(received.load(), 1u);
+    *received = got;
+    return result;
+}
+
+TEST_F(PrefFiles, WriteThatFailsMidwayIsNotReportedAsSuccess) {
+    // First a text that waits in the write buffer until the file is closed, then one larger than the
+    // buffer, which goes to the file while it is written.
+    for (int lines : {40, 800}) {
+        PrefFree(&table);
+        for (int i = 0; i < lines; ++i) {
+            std::wstring key = L"Key" + std::to_wstring(i);
+            ASSERT_EQ(1, PrefSetString(&table, key.c_str(), std::wstring(500, L'v').c_str()));
+        }
+        DWORD received = 0;
+        EXPECT_EQ(0, WriteIntoHangingUpPipe(table, &received)) << lines << " lines";
+        // Something did arrive: the write failed midway, not at creating the file.
+        EXPECT_GT(received, 1u) << lines << " lines";
+    }
 }
 
 #ifndef NIMBO_PLUGIN
