@@ -3,16 +3,10 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
 
 namespace {
-
-size_t Length(const wchar_t* text) {
-    size_t length = 0;
-    if (text)
-        while (text[length]) ++length;
-    return length;
-}
 
 bool ReadLocalTime(const wchar_t* path, SYSTEMTIME* time) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -51,7 +45,7 @@ int ReadNarrowLine(wchar_t* out, size_t capacity, FILE* stream) {
 int ReadWideLine(wchar_t* out, size_t capacity, FILE* stream) {
     int count = capacity > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(capacity);
     if (!fgetws(out, count, stream)) return 0;
-    size_t length = Length(out);
+    size_t length = TextLength(out);
     if (length + 1 == static_cast<size_t>(count) && out[length - 1] != L'\n') SkipRestOfLine(stream, false);
     return 1;
 }
@@ -118,10 +112,10 @@ int FileExists(const wchar_t* path) {
 
 int FolderExists(const wchar_t* path) {
     wchar_t folder[kComposedPathCapacity];
-    if (Length(path) >= kComposedPathCapacity) return kFolderMissing;
+    if (TextLength(path) >= kComposedPathCapacity) return kFolderMissing;
     TextCopyMax(folder, kComposedPathCapacity - 1, path);
     TextStripTrailing(folder, L'\\');
-    size_t length = Length(folder);
+    size_t length = TextLength(folder);
     if (length == 0 || folder[length - 1] == L':') return kFolderDriveRoot;
     DWORD attributes = GetFileAttributesW(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -190,7 +184,7 @@ int TextReadLine(wchar_t* out, size_t capacity, FILE* stream, int narrow) {
 
 int FilesWalk(FileWalkCallback callback, const wchar_t* folder, const wchar_t* pattern, int recurse,
               void* context) {
-    if (!callback || !folder || Length(folder) >= kPathCapacity) return 0;
+    if (!callback || !folder || TextLength(folder) >= kPathCapacity) return 0;
     if (!pattern || !*pattern) pattern = L"*";
     wchar_t path[kComposedPathCapacity];
     int result = WalkFiles(callback, folder, pattern, context, path);
@@ -202,8 +196,8 @@ int FileFilterAdd(wchar_t* list, const wchar_t* description, const wchar_t* patt
                   int append, size_t capacity) {
     if (!list || capacity == 0) return 0;
     size_t at = append ? FilterListEnd(list, capacity) : 0;
-    size_t needed = Length(description) + 1 + Length(pattern) + 1 + 1;
-    if (allFiles) needed += Length(allFiles) + 1 + 3 + 1;
+    size_t needed = TextLength(description) + 1 + TextLength(pattern) + 1 + 1;
+    if (allFiles) needed += TextLength(allFiles) + 1 + 3 + 1;
     if (at >= capacity || needed > capacity - at) return 0;
     PutString(list, at, description);
     PutString(list, at, pattern);

@@ -1,4 +1,5 @@
 #include "runtime/path.h"
+#include "runtime/text.h"
 
 #include <climits>
 #include <cstring>
@@ -7,13 +8,6 @@ namespace {
 
 bool IsSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
-}
-
-size_t Length(const wchar_t* text) {
-    size_t length = 0;
-    if (text)
-        while (text[length]) ++length;
-    return length;
 }
 
 // Start of the last component: one past the last separator.
@@ -26,7 +20,7 @@ size_t LastComponent(const wchar_t* path) {
 
 // Position of the extension's dot in the last component, or the path's length when it has none.
 size_t ExtensionDot(const wchar_t* path) {
-    size_t length = Length(path);
+    size_t length = TextLength(path);
     for (size_t i = length; i > LastComponent(path); --i)
         if (path[i - 1] == L'.') return i - 1;
     return length;
@@ -56,7 +50,7 @@ void Append(PathBuilder& builder, const wchar_t* text, size_t count) {
 }
 
 void Append(PathBuilder& builder, const wchar_t* text) {
-    Append(builder, text, Length(text));
+    Append(builder, text, TextLength(text));
 }
 
 void AppendChar(PathBuilder& builder, wchar_t c) {
@@ -110,7 +104,7 @@ size_t ParentLength(const wchar_t* base, size_t length) {
 } // namespace
 
 int PathEnsureSlash(wchar_t* path, size_t capacity) {
-    size_t length = Length(path);
+    size_t length = TextLength(path);
     if (length == 0 || IsSeparator(path[length - 1])) return 1;
     if (length + 1 >= capacity) return 0;
     path[length] = L'\\';
@@ -131,7 +125,7 @@ int PathJoin(wchar_t* dest, const wchar_t* folder, const wchar_t* name, size_t c
 int PathSplit(wchar_t* folderOut, wchar_t* nameOut, const wchar_t* path, size_t capacity) {
     if (!path) path = L"";
     size_t nameStart = LastComponent(path);
-    int nameOk = CopyPart(nameOut, capacity, path + nameStart, Length(path + nameStart));
+    int nameOk = CopyPart(nameOut, capacity, path + nameStart, TextLength(path + nameStart));
     int folderOk = CopyPart(folderOut, capacity, path, nameStart);
     return folderOk && nameOk;
 }
@@ -142,13 +136,13 @@ int PathExtension(wchar_t* out, const wchar_t* path, size_t capacity) {
     if (!path) return 0;
     size_t dot = ExtensionDot(path);
     if (!path[dot]) return 0;
-    return CopyPart(out, capacity, path + dot + 1, Length(path + dot + 1));
+    return CopyPart(out, capacity, path + dot + 1, TextLength(path + dot + 1));
 }
 
 int PathSetExtension(wchar_t* path, const wchar_t* extension, size_t capacity) {
     if (extension && *extension == L'.') ++extension;
     size_t dot = ExtensionDot(path);
-    size_t extensionLength = Length(extension);
+    size_t extensionLength = TextLength(extension);
     size_t newLength = dot + (extensionLength > 0 ? 1 + extensionLength : 0);
     if (newLength >= capacity) return 0;
     if (extensionLength > 0) {
@@ -182,12 +176,12 @@ int PathCompose(wchar_t* out, const wchar_t* drive, const wchar_t* folder, const
 
 int PathResolve(wchar_t* out, const wchar_t* relative, const wchar_t* base, size_t capacity) {
     if (!relative) relative = L"";
-    if (relative[0] != L'.' || Length(base) == 0) {
+    if (relative[0] != L'.' || TextLength(base) == 0) {
         PathBuilder builder = StartBuild(out, capacity);
         Append(builder, relative);
         return FinishBuild(builder) ? 0 : -1;
     }
-    size_t baseLength = Length(base);
+    size_t baseLength = TextLength(base);
     if (StartsWithDotSegment(relative, 1)) relative = SkipSegment(relative, 1);
     while (StartsWithDotSegment(relative, 2)) {
         baseLength = ParentLength(base, baseLength);

@@ -11,13 +11,6 @@ bool IsLineSpace(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
 }
 
-size_t Length(const wchar_t* text) {
-    size_t length = 0;
-    if (text)
-        while (text[length]) ++length;
-    return length;
-}
-
 // The system converters count in int; larger inputs are converted up to that limit.
 int SystemCount(size_t count) {
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
@@ -42,6 +35,13 @@ void FreeScratch(void* block) {
 }
 
 } // namespace
+
+size_t TextLength(const wchar_t* text) {
+    size_t length = 0;
+    if (text)
+        while (text[length]) ++length;
+    return length;
+}
 
 int TextCompareNoCase(const wchar_t* a, const wchar_t* b) {
     if (!a) a = L"";
@@ -70,7 +70,7 @@ void TextCopyMax(wchar_t* dest, size_t maximum, const wchar_t* source) {
 }
 
 void TextTrimEnd(wchar_t* text) {
-    size_t length = Length(text);
+    size_t length = TextLength(text);
     while (length > 0 && IsLineSpace(text[length - 1])) --length;
     if (text) text[length] = 0;
 }
@@ -86,7 +86,7 @@ void TextTrimStart(wchar_t* text) {
 }
 
 void TextStripTrailing(wchar_t* text, wchar_t character) {
-    size_t length = Length(text);
+    size_t length = TextLength(text);
     while (length > 0 && text[length - 1] == character) --length;
     if (text) text[length] = 0;
 }
@@ -119,7 +119,7 @@ int TextSplitCommas(TextField fields[kTextFieldCount], const wchar_t* text) {
 }
 
 void TextColumn(wchar_t* dest, size_t width, const wchar_t* text, int mode, wchar_t fill) {
-    size_t length = Length(text);
+    size_t length = TextLength(text);
     if (length > width) length = width;
     size_t before = 0;
     if (mode == kTextAlignCentre)
@@ -198,7 +198,7 @@ int WideToUtf8Count(char* dest, size_t capacity, const wchar_t* source, size_t c
 }
 
 int WideToUtf8(char* dest, size_t capacity, const wchar_t* source) {
-    return WideToUtf8Count(dest, capacity, source, Length(source));
+    return WideToUtf8Count(dest, capacity, source, TextLength(source));
 }
 
 void TextWidenBytes(wchar_t* dest, size_t capacity, const char* source) {

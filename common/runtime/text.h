@@ -4,6 +4,9 @@
 
 #include <cstddef>
 
+// Characters before the terminator; 0 for null.
+size_t TextLength(const wchar_t* text);
+
 // 0 when equal ignoring letter case, -1 when a sorts first, 1 otherwise. Null counts as empty.
 int TextCompareNoCase(const wchar_t* a, const wchar_t* b);
 // 1 when text begins with prefix, letter case ignored.
