@@ -1,0 +1,1 @@
+Sample MDL application of Nimbo Survey (a placeholder for the real module).
