@@ -153,6 +153,7 @@ struct DialogItem {
     int px, py, pw, ph; // pixels, client coordinates of the control
     void* variable;
     DlgSavedValue saved;
+    wchar_t* savedLong; // the saved text of a string longer than the saved value holds (tag "DlgSav")
     wchar_t text[DlgItemTextLength];
     wchar_t name[DlgNameLength]; // empty: not recorded
     wchar_t tooltip[DlgItemTextLength];

@@ -27,36 +27,39 @@ enum ItemColorRule {
     ColorsBlackOnWhite, // editable fields, slider
 };
 
+// Every member has a default, so that a kind names only what it has.
 struct ItemBehaviour {
-    const wchar_t* className;
-    DWORD style; // besides WS_CHILD (and WS_VISIBLE, WS_TABSTOP as the flags below say)
-    DWORD exStyle;
-    int tabStop;    // takes part in Tab navigation and gets the first focus
-    int recorded;   // may appear in the recorded values of a dialog
-    int takesWheel; // mouse-wheel messages over the control are forwarded to it
-    ItemLayoutRule layout;
-    ItemColorRule colors;
+    const wchar_t* className = nullptr;
+    DWORD style = 0; // besides WS_CHILD (and WS_VISIBLE, WS_TABSTOP as the flags below say)
+    DWORD exStyle = 0;
+    int tabStop = 0;    // takes part in Tab navigation and gets the first focus
+    int recorded = 0;   // may appear in the recorded values of a dialog
+    int takesWheel = 0; // mouse-wheel messages over the control are forwarded to it
+    ItemLayoutRule layout = LayoutPlain;
+    ItemColorRule colors = ColorsStatic;
     // variable -> control (DlgRefresh)
-    void (*refresh)(DialogItem* item);
+    void (*refresh)(DialogItem* item) = nullptr;
     // control -> variable (focus lost, Enter, Tab); returns 1 when the item changed (the caller notifies)
-    int (*commit)(DialogItem* item);
+    int (*commit)(DialogItem* item) = nullptr;
     // variable -> saved value, at creation
-    void (*save)(DialogItem* item);
+    void (*save)(DialogItem* item) = nullptr;
     // saved value -> variable, on a cancelling exit
-    void (*restore)(DialogItem* item);
+    void (*restore)(DialogItem* item) = nullptr;
     // WM_COMMAND from the control; returns 1 when the variable changed (the caller notifies)
-    int (*command)(DialogItem* item, int notifyCode);
+    int (*command)(DialogItem* item, int notifyCode) = nullptr;
     // WM_NOTIFY / WM_HSCROLL from the control; the result goes back to the control
-    LRESULT (*notify)(DialogItem* item, UINT message, WPARAM wParam, LPARAM lParam);
-    int (*drawItem)(DialogItem* item, DRAWITEMSTRUCT* draw);
-    int (*measureItem)(DialogItem* item, MEASUREITEMSTRUCT* measure);
+    LRESULT (*notify)(DialogItem* item, UINT message, WPARAM wParam, LPARAM lParam) = nullptr;
+    int (*drawItem)(DialogItem* item, DRAWITEMSTRUCT* draw) = nullptr;
+    int (*measureItem)(DialogItem* item, MEASUREITEMSTRUCT* measure) = nullptr;
     // messages of the toolkit's own control classes ("NimboCustomCtrl", "NimboRowBoxCtrl",
     // "NimboTableCtrl"); null leaves them to DefWindowProc
-    LRESULT (*controlProc)(DialogItem* item, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT(*controlProc)
+    (DialogItem* item, HWND window, UINT message, WPARAM wParam, LPARAM lParam) = nullptr;
     // the dialog was just shown (rich text moves its caret to the end so that its formatting shows)
-    void (*shown)(DialogItem* item);
-    // frees what the kind made for the item (bitmaps, icons, ...), before the control is destroyed
-    void (*destroy)(DialogItem* item);
+    void (*shown)(DialogItem* item) = nullptr;
+    // frees what the kind made for the item (bitmaps, icons, ...) when the dialog is released; the
+    // control is gone by then
+    void (*destroy)(DialogItem* item) = nullptr;
 };
 
 extern const ItemBehaviour ItemTextBehaviour;     // 0
@@ -88,8 +91,10 @@ const ItemBehaviour* ItemBehaviourOf(int kind);
 // The common creation path of every kind: converts position and size with the kind's layout rule,
 // takes the next item index (the control's identifier), creates the control visible (it shows with its
 // dialog), subclasses it, sets the regular font, saves the variable's value, writes it into edit fields,
-// then creates label and unit texts. className null takes the kind's class; style and exStyle are
-// added to the kind's. Null when the dialog is null, the table cannot grow or the control fails.
+// then creates label and unit texts. className null takes the kind's class and styles, adding style and
+// exStyle to them; a caller that names its own class gives the whole style (the kind's styles belong
+// to the kind's class), and its control is no tab stop unless that style says so. Null when the dialog is
+// null, the table cannot grow or the control fails.
 DialogItem* ItemCreate(Dialog* dialog, int kind, double x, double y, double w, double h,
                        const wchar_t* className, DWORD style, DWORD exStyle, const wchar_t* text,
                        void* variable, int flags, const wchar_t* label, const wchar_t* unit,
