@@ -12,6 +12,13 @@
 
 namespace {
 
+// Test programs may run at the same time: each test gets a folder of its own.
+std::wstring FolderForThisTest() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    return testenv::ScratchFolder(std::wstring(name.begin(), name.end()));
+}
+
 std::wstring Stored(const PrefTable& table, const wchar_t* key) {
     wchar_t value[kFileDialogPathChars] = L"";
     if (!PrefGetString(value, &table, key, kFileDialogPathChars - 1)) return L"<missing>";
@@ -216,7 +223,7 @@ std::thread StartUser(UserSession& session) {
 class FileDialogChoice : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = testenv::ScratchFolder(L"path_chooser");
+        folder = FolderForThisTest();
         ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\scan.las", "points"));
         ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\other.las", "points"));
         PrefInit(&table);

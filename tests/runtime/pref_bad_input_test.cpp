@@ -9,6 +9,13 @@
 
 namespace {
 
+// Test programs may run at the same time: each test gets a folder of its own.
+std::wstring FolderForThisTest() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    return testenv::ScratchFolder(std::wstring(name.begin(), name.end()));
+}
+
 const std::string kHeader = "[Nimbo preferences]";
 
 std::wstring TextOf(const PrefTable& table) {
@@ -19,7 +26,7 @@ std::wstring TextOf(const PrefTable& table) {
 class PrefBadFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = testenv::ScratchFolder(L"pref_bad_input");
+        folder = FolderForThisTest();
         PrefInit(&table);
         // Something to be cleared: a failed read must not leave old contents behind.
         PrefSetString(&table, L"Stale", L"old");

@@ -12,6 +12,13 @@
 
 namespace {
 
+// Test programs may run at the same time: each test gets a folder of its own.
+std::wstring FolderForThisTest() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    return testenv::ScratchFolder(std::wstring(name.begin(), name.end()));
+}
+
 std::wstring TextOf(const PrefTable& table) {
     if (!table.text) return {};
     return std::wstring(table.text, static_cast<size_t>(table.length));
@@ -23,7 +30,7 @@ const std::string kHeaderLine = "[Nimbo preferences]\r\n";
 class PrefFileTable : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = testenv::ScratchFolder(L"pref_table");
+        folder = FolderForThisTest();
         PrefInit(&table);
     }
     void TearDown() override { PrefFree(&table); }
@@ -264,7 +271,9 @@ TEST_F(PrefFiles, WriteAnswersZeroWhenTheFileCannotBeCreated) {
 // the writes after that fail, as writes to a full or vanished disk would. received is what the far
 // end got before it hung up.
 int WriteIntoHangingUpPipe(const PrefTable& table, DWORD* received) {
-    const wchar_t* pipeName = L"\\\\.\\pipe\\nimbo_pref_write_failure";
+    // Both builds of this program may run at once; each needs a pipe of its own.
+    std::wstring name = L"\\\\.\\pipe\\nimbo_pref_write_failure_" + std::to_wstring(GetCurrentProcessId());
+    const wchar_t* pipeName = name.c_str();
     HANDLE pipe = CreateNamedPipeW(pipeName, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096,
                                    0, nullptr);
     if (pipe == INVALID_HANDLE_VALUE) return -1;

@@ -9,6 +9,13 @@
 
 namespace {
 
+// Test programs may run at the same time: each test gets a folder of its own.
+std::wstring FolderForThisTest() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    return testenv::ScratchFolder(std::wstring(name.begin(), name.end()));
+}
+
 // A path buffer with a guard behind it, so that a reader that writes past its 400 characters shows.
 struct GuardedPath {
     GuardedPath() {
@@ -28,7 +35,7 @@ struct GuardedPath {
 class SettingsPathProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = testenv::ScratchFolder(L"settings_path_program");
+        root = FolderForThisTest();
         CreateDirectoryW((root + L"\\app").c_str(), nullptr);
         module = root + L"\\app\\ocular.ix";
     }
@@ -87,7 +94,7 @@ TEST_F(SettingsPathProgram, BytesBecomeCharactersOfTheSameNumber) {
 
 class SettingsPathInstaller : public ::testing::Test {
 protected:
-    void SetUp() override { folder = testenv::ScratchFolder(L"settings_path_installer"); }
+    void SetUp() override { folder = FolderForThisTest(); }
     int ReadWith(const std::string& content, const std::wstring& folderArgument) {
         EXPECT_TRUE(testenv::WriteFileBytes(folder + L"\\settings_path.txt", content));
         return SettingsPathReadFolder(path.chars, folderArgument.c_str());
