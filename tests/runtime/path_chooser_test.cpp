@@ -80,34 +80,38 @@ TEST(FileDialogStart, DefaultExtensionMayBeGivenAsPattern) {
 
 // ---- The real chooser ----
 
-struct FoundDialog {
+// A visible dialog window of this process: the one with the title, or (title null) any but skip,
+// which finds the question a chooser asks on top of itself.
+struct DialogSearch {
     const wchar_t* title;
-    HWND window;
+    HWND skip;
+    HWND found;
 };
 
-BOOL CALLBACK MatchChooser(HWND window, LPARAM parameter) {
-    FoundDialog* found = reinterpret_cast<FoundDialog*>(parameter);
+BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
+    DialogSearch* search = reinterpret_cast<DialogSearch*>(parameter);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     wchar_t className[32] = L"";
     wchar_t title[128] = L"";
     GetClassNameW(window, className, 32);
     GetWindowTextW(window, title, 128);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0 &&
-        wcscmp(title, found->title) == 0) {
-        found->window = window;
+    bool wanted = search->title ? wcscmp(title, search->title) == 0 : window != search->skip;
+    if (wanted && process == GetCurrentProcessId() && IsWindowVisible(window) &&
+        wcscmp(className, L"#32770") == 0) {
+        search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND WaitForDialog(const wchar_t* title) {
-    FoundDialog found{title, nullptr};
-    for (int waited = 0; waited < 15000 && !found.window; waited += 50) {
-        EnumWindows(MatchChooser, reinterpret_cast<LPARAM>(&found));
-        if (!found.window) Sleep(50);
+HWND WaitForDialog(const wchar_t* title, HWND skip, int milliseconds) {
+    DialogSearch search{title, skip, nullptr};
+    for (int waited = 0; waited < milliseconds && !search.found && (!skip || IsWindow(skip)); waited += 50) {
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) Sleep(50);
     }
-    return found.window;
+    return search.found;
 }
 
 BOOL CALLBACK FirstVisibleEdit(HWND window, LPARAM parameter) {
@@ -130,35 +134,6 @@ std::wstring TextOfWindow(HWND window) {
     wchar_t text[kFileDialogPathChars] = L"";
     SendMessageW(window, WM_GETTEXT, kFileDialogPathChars, reinterpret_cast<LPARAM>(text));
     return text;
-}
-
-// Another dialog of this process than the chooser: the question the chooser asks on top of itself.
-struct OtherDialog {
-    HWND chooser;
-    HWND window;
-};
-
-BOOL CALLBACK MatchOtherDialog(HWND window, LPARAM parameter) {
-    OtherDialog* other = reinterpret_cast<OtherDialog*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t className[32] = L"";
-    GetClassNameW(window, className, 32);
-    if (window != other->chooser && process == GetCurrentProcessId() && IsWindowVisible(window) &&
-        wcscmp(className, L"#32770") == 0) {
-        other->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForQuestion(HWND chooser, int milliseconds) {
-    OtherDialog other{chooser, nullptr};
-    for (int waited = 0; waited < milliseconds && !other.window && IsWindow(chooser); waited += 50) {
-        EnumWindows(MatchOtherDialog, reinterpret_cast<LPARAM>(&other));
-        if (!other.window) Sleep(50);
-    }
-    return other.window;
 }
 
 void PostCommand(HWND dialog, int command) {
@@ -187,7 +162,7 @@ struct UserSession {
 // confirms, or cancels. A chooser that stays open (it refused the name) is cancelled after all its
 // questions, so that a failing test ends instead of waiting for a user.
 void ActAsUser(UserSession& session) {
-    HWND dialog = WaitForDialog(session.title);
+    HWND dialog = WaitForDialog(session.title, nullptr, 15000);
     if (!dialog) return;
     session.dialogFound = true;
     Sleep(300);
@@ -198,7 +173,7 @@ void ActAsUser(UserSession& session) {
         SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(session.typedName));
         PostCommand(dialog, IDOK);
         if (session.answerQuestionWithYes) {
-            HWND question = WaitForQuestion(dialog, 5000);
+            HWND question = WaitForDialog(nullptr, dialog, 5000);
             session.questionAsked = question != nullptr;
             if (question) PostCommand(question, IDYES);
         }
@@ -207,7 +182,7 @@ void ActAsUser(UserSession& session) {
     }
     session.closedAsTheUserWanted = WaitUntilClosed(dialog, 5000);
     while (IsWindow(dialog)) {
-        while (HWND question = WaitForQuestion(dialog, 200)) {
+        while (HWND question = WaitForDialog(nullptr, dialog, 200)) {
             PostMessageW(question, WM_CLOSE, 0, 0);
             WaitUntilClosed(question, 2000);
         }

@@ -48,34 +48,27 @@ using PrefSetters = PrefFileTable;
 using PrefFiles = PrefFileTable;
 
 TEST_F(PrefLookup, TypedGettersAcceptNumbersAndLeaveDefaultsOtherwise) {
-    ASSERT_EQ(1, ReadLines("Size=12\r\nSpaced= 12\r\nWord=abc\r\nHalf=.5\r\nSigned=\t-7\r\nReal=12.75\r\n"));
-    int size = -1;
-    EXPECT_EQ(1, PrefGetInt(&size, &table, L"size"));
-    EXPECT_EQ(12, size);
-    int spaced = -1;
-    EXPECT_EQ(1, PrefGetInt(&spaced, &table, L"Spaced"));
-    EXPECT_EQ(12, spaced);
-    int word = 99;
-    double wordDouble = 9.5;
-    EXPECT_EQ(0, PrefGetInt(&word, &table, L"Word"));
-    EXPECT_EQ(0, PrefGetDouble(&wordDouble, &table, L"Word"));
-    EXPECT_EQ(99, word);
-    EXPECT_EQ(9.5, wordDouble);
-    int halfInt = 3;
-    double half = 0;
-    EXPECT_EQ(0, PrefGetInt(&halfInt, &table, L"Half"));
-    EXPECT_EQ(3, halfInt);
-    EXPECT_EQ(1, PrefGetDouble(&half, &table, L"Half"));
-    EXPECT_DOUBLE_EQ(0.5, half);
-    int signedValue = 0;
-    EXPECT_EQ(1, PrefGetInt(&signedValue, &table, L"Signed"));
-    EXPECT_EQ(-7, signedValue);
-    int realAsInt = 0;
-    double real = 0;
-    EXPECT_EQ(1, PrefGetInt(&realAsInt, &table, L"Real"));
-    EXPECT_EQ(12, realAsInt);
-    EXPECT_EQ(1, PrefGetDouble(&real, &table, L"REAL"));
-    EXPECT_DOUBLE_EQ(12.75, real);
+    ASSERT_EQ(1, ReadLines("Size=12\r\nSpaced= 12\r\nWord=abc\r\nHalf=.5\r\nSigned=\t-7\r\nReal=12.75\r\n"
+                           "Signs=+-5\r\nHex=0x1A\r\nExp=2e3\r\n"));
+    // Unset results keep the preset defaults -1 and -1.5.
+    const struct {
+        const wchar_t* key;
+        int intResult, intValue, doubleResult;
+        double doubleValue;
+    } cases[] = {
+        {L"size", 1, 12, 1, 12.0},    {L"Spaced", 1, 12, 1, 12.0}, {L"Word", 0, -1, 0, -1.5},
+        {L"Half", 0, -1, 1, 0.5},     {L"Signed", 1, -7, 1, -7.0}, {L"REAL", 1, 12, 1, 12.75},
+        {L"Signs", 0, -1, 0, -1.5},   {L"Hex", 1, 0, 1, 0.0},      {L"Exp", 1, 2, 1, 2000.0},
+        {L"Missing", 0, -1, 0, -1.5},
+    };
+    for (const auto& c : cases) {
+        int intValue = -1;
+        double doubleValue = -1.5;
+        EXPECT_EQ(c.intResult, PrefGetInt(&intValue, &table, c.key)) << c.key;
+        EXPECT_EQ(c.intValue, intValue) << c.key;
+        EXPECT_EQ(c.doubleResult, PrefGetDouble(&doubleValue, &table, c.key)) << c.key;
+        EXPECT_DOUBLE_EQ(c.doubleValue, doubleValue) << c.key;
+    }
 }
 
 TEST_F(PrefLookup, KeysMatchOnlyWholeKeysAtLineStarts) {
