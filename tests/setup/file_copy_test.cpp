@@ -101,19 +101,29 @@ TEST(FileCopyData, ReportsAMissingSourceAndAnUnwritableTarget) {
     EXPECT_EQ(CopyTargetNotWritable, FileCopyData(source.c_str(), (base + L"\\missing\\target.txt").c_str()));
 }
 
-TEST(FileCopyData, AFailedWriteOrReadLeavesNoTargetThatLooksInstalled) {
-    std::wstring base = testenv::ScratchFolder(L"copy_io_fails");
+TEST(FileCopyData, AWriteThatFailsHalfwayLeavesNoTargetThatLooksInstalled) {
+    std::wstring base = testenv::ScratchFolder(L"copy_disk_full");
+    std::wstring disk = base + L"\\tiny";
     std::wstring source = base + L"\\source.bin";
-    std::wstring full = base + L"\\full.bin";
-    ASSERT_TRUE(testenv::WriteFileBytes(source, Pattern(3 * kCopyBlockBytes)));
-    ASSERT_TRUE(setuptest::LinkToDevice(full, "/dev/full", base));
-    EXPECT_EQ(CopyTargetNotWritable, FileCopyData(source.c_str(), full.c_str()));
-    EXPECT_FALSE(Exists(full));
+    ASSERT_TRUE(testenv::WriteFileBytes(source, Pattern(200000)));
+    if (!setuptest::MountTinyDisk(disk, base)) GTEST_SKIP() << "no right to mount a small file system";
+    CopyResult result = FileCopyData(source.c_str(), (disk + L"\\target.bin").c_str());
+    bool left = Exists(disk + L"\\target.bin");
+    bool roomAgain = testenv::WriteFileBytes(disk + L"\\small.bin", "fits");
+    setuptest::UnmountTinyDisk(disk, base);
+    EXPECT_EQ(CopyTargetNotWritable, result);
+    EXPECT_FALSE(left);
+    EXPECT_TRUE(roomAgain);
+}
+
+TEST(FileCopyData, AFailedReadLeavesNoTargetThatLooksInstalled) {
+    std::wstring base = testenv::ScratchFolder(L"copy_read_fails");
     std::wstring unreadable = base + L"\\unreadable.bin";
     std::wstring target = base + L"\\target.bin";
     ASSERT_TRUE(setuptest::LinkToDevice(unreadable, "/proc/self/mem", base));
     EXPECT_EQ(CopyTargetNotWritable, FileCopyData(unreadable.c_str(), target.c_str()));
     EXPECT_FALSE(Exists(target));
+    setuptest::RemoveLink(unreadable, base);
 }
 
 TEST(FileSameVersion, NeedsTheSameWriteSecondAndTheSameNonZeroSize) {

@@ -87,10 +87,25 @@ inline bool RunUnixCommand(const std::string& command, const std::wstring& marke
     return false;
 }
 
-// A file name that reads and writes through a Unix device: /dev/full fails every write with "disk full",
-// /proc/self/mem fails every read at offset 0. Removing the link leaves the device alone.
+// A file name that reads through a Unix device: /proc/self/mem fails every read at offset 0.
 inline bool LinkToDevice(const std::wstring& link, const char* device, const std::wstring& markerFolder) {
     return RunUnixCommand("ln -sf " + std::string(device) + " '" + UnixPathOf(link) + "'", markerFolder);
+}
+
+// Wine neither shows nor deletes a link to a device, so it goes from the Unix side.
+inline bool RemoveLink(const std::wstring& link, const std::wstring& markerFolder) {
+    return RunUnixCommand("rm -f '" + UnixPathOf(link) + "'", markerFolder);
+}
+
+// Puts a file system of 64 KiB on the folder, so that writing more into it fails halfway with "disk full".
+// Needs the right to mount (root in the build container); tests skip without it.
+inline bool MountTinyDisk(const std::wstring& folder, const std::wstring& markerFolder) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return RunUnixCommand("mount -t tmpfs -o size=64k nimbo-tiny '" + UnixPathOf(folder) + "'", markerFolder);
+}
+
+inline void UnmountTinyDisk(const std::wstring& folder, const std::wstring& markerFolder) {
+    RunUnixCommand("umount '" + UnixPathOf(folder) + "'", markerFolder);
 }
 
 } // namespace setuptest
