@@ -314,8 +314,12 @@ TEST_F(PrefFiles, WriteThatFailsMidwayIsNotReportedAsSuccess) {
 // The installer's allocator registers blocks by tag, which shows what a table holds on to.
 TEST_F(PrefFiles, ReadingAndWritingKeepOnlyTheTableText) {
     ASSERT_EQ(1, ReadLines("A=1\r\n"));
+    // Reading into a table that holds text releases the old text.
+    ASSERT_EQ(1, ReadLines("B=2\r\n"));
     EXPECT_EQ(-1, MemFind("UpfMem", 0));
-    EXPECT_GE(MemFind("UpfTblW", 0), 0);
+    int text = MemFind("UpfTblW", 0);
+    EXPECT_GE(text, 0);
+    EXPECT_EQ(-1, MemFind("UpfTblW", text + 1));
     std::wstring path = folder + L"\\tags.upf";
     ASSERT_EQ(1, PrefWrite(&table, path.c_str(), nullptr));
     EXPECT_EQ(-1, MemFind("UpfWri", 0));
