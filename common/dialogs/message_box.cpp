@@ -122,11 +122,25 @@ HWND OwnerFor(HWND parent) {
     return top ? top->window : nullptr;
 }
 
+// The item keeps only 799 characters of its text, a message may have 800; and six lines of a 60-column
+// box hold about half of that, so a longer message gets a scroll bar instead of losing its end.
+void ShowWholeMessage(DialogItem* box, const wchar_t* text) {
+    SetWindowTextW(box->control, text);
+    LRESULT lines = SendMessageW(box->control, EM_GETLINECOUNT, 0, 0);
+    int lineHeight = AppGetMetrics()->H;
+    if (lineHeight <= 0 || lines * lineHeight <= box->ph) return;
+    LONG_PTR style = GetWindowLongPtrW(box->control, GWL_STYLE);
+    SetWindowLongPtrW(box->control, GWL_STYLE, style | WS_VSCROLL);
+    SetWindowPos(box->control, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 Dialog* BuildMessageDialog(int type, HWND parent, const wchar_t* text) {
     MsgLayout layout = MsgLayoutFor(type, Length(text));
     Dialog* dialog = DlgCreate(AppName(), layout.width, layout.height, DlgWindowPopup, 0, parent);
     if (!dialog) return nullptr;
-    DlgTextBox(dialog, 1, 0.4, layout.width - 2, layout.textLines, text);
+    DialogItem* box = DlgTextBox(dialog, 1, 0.4, layout.width - 2, layout.textLines, text);
+    if (box) ShowWholeMessage(box, text);
     for (int i = 0; i < layout.buttonCount; ++i) {
         const MsgButtonPlace& button = layout.buttons[i];
         DlgButton(dialog, button.x, layout.buttonY, button.width, 0, CallbackForResult(button.result),
@@ -151,7 +165,6 @@ int MsgFormat(wchar_t* target, int capacity, const wchar_t* format, const wchar_
         target[used] = 0;
         return used;
     }
-    bool substituted = false;
     const wchar_t* p = format;
     while (*p) {
         if (*p != L'%') {
@@ -175,9 +188,8 @@ int MsgFormat(wchar_t* target, int capacity, const wchar_t* format, const wchar_
         while (*p == L'l' || *p == L'h' || *p == L'w') ++p;
         if (*p == L's' || *p == L'S') {
             ++p;
-            // A second string conversion has no argument left; it shows nothing rather than garbage.
-            AppendString(target, capacity, &used, substituted ? L"" : argument, leftAlign, width, precision);
-            substituted = true;
+            // There is one argument; a second string conversion repeats it rather than reading garbage.
+            AppendString(target, capacity, &used, argument, leftAlign, width, precision);
             continue;
         }
         // Any other conversion would read an argument that was never passed: keep it as text.

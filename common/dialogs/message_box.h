@@ -32,7 +32,7 @@ int MsgRetrySkipCancel(HWND parent, const wchar_t* format, const wchar_t* argume
 int MsgRun(int type, HWND parent, const wchar_t* format, const wchar_t* argument);
 
 // Builds the text of a message into target (capacity characters including the terminator): format with
-// its first string conversion ("%s", "%ls", "%-20s", "%.40s", ...) replaced by argument, "%%" as "%", and
+// every string conversion ("%s", "%ls", "%-20s", "%.40s", ...) replaced by argument, "%%" as "%", and
 // every other conversion left as written, since there is no argument of another type to take. A null
 // format gives the argument alone; a text that does not fit is cut. Returns the characters written.
 int MsgFormat(wchar_t* target, int capacity, const wchar_t* format, const wchar_t* argument);
