@@ -207,6 +207,29 @@ TEST_F(PlaybackAssign, AppliesAtOnceToEveryOpenDialogIgnoringCaseAndReturnsTheFi
     EXPECT_STREQ(L"", DlgQueuedAssignments()); // matched: nothing queued
 }
 
+TEST_F(PlaybackAssign, SpareRecordsOnForeignWindowsComeAfterTheTableAndAreNeverClosedByName) {
+    HWND foreign = CreateWindowExW(0, L"STATIC", L"Host", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, foreign);
+    Dialog* spare = DlgAttachSpare(foreign);
+    ASSERT_NE(nullptr, spare);
+    wchar_t onSpare[11] = L"", inTable[11] = L"";
+    DialogItem* spareItem = DlgStringNamed(spare, 1, 0, 10, onSpare, 10, 0, nullptr, nullptr, L"Shared");
+    Dialog* dialog = DlgCreate(L"Table", 30, 3, DlgWindowToolDisabled, 0, nullptr);
+    DialogItem* tableItem = DlgStringNamed(dialog, 1, 0, 10, inTable, 10, 0, nullptr, nullptr, L"Shared");
+    ASSERT_NE(nullptr, spareItem);
+
+    EXPECT_EQ(tableItem, DlgAssign(L"Shared=both", 0));
+    EXPECT_STREQ(L"both", onSpare);
+    EXPECT_STREQ(L"both", inTable);
+    EXPECT_EQ(L"both", TextOf(spareItem->control));
+
+    EXPECT_EQ(0, DlgCloseByName(L"Host"));
+    EXPECT_TRUE(IsWindow(foreign));
+    DlgDetachSpare(spare);
+    DestroyWindow(foreign);
+}
+
 TEST_F(PlaybackAssign, StringIsCutAtTheFieldsMaximumAndEndsWithItsLine) {
     wchar_t text[11] = L"";
     Dialog* dialog = DlgCreate(L"Cut", 40, 3, DlgWindowPopup, 0, nullptr);
