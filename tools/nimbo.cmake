@@ -24,12 +24,13 @@ function(nimbo_add_common_library name)
   endforeach()
 endfunction()
 
-# nimbo_add_gtest_folder(<folder> VARIANTS <variants> LINK <libs> [UI])
+# nimbo_add_gtest_folder(<folder> VARIANTS <variants> LINK <libs> [UI] [UI_FILES <names>...])
 # One test program per <name>_test.cpp and variant, named <name>_test_<variant>.exe.
 # LINK names common libraries by base name (the variant is appended); LIBS are linked as they are.
-# UI marks programs that open windows: they share one display, so they never run at the same time.
+# UI marks a folder whose programs open windows (UI_FILES names single programs of a folder that do):
+# they share one display and its focus, so they never run at the same time.
 function(nimbo_add_gtest_folder folder)
-  cmake_parse_arguments(ARG "UI" "" "VARIANTS;LINK;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "UI" "" "VARIANTS;LINK;LIBS;UI_FILES" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*_test.cpp)
   foreach(test_source IN LISTS tests)
     get_filename_component(test_name ${test_source} NAME_WE)
@@ -42,7 +43,7 @@ function(nimbo_add_gtest_folder folder)
       target_link_libraries(${target} PRIVATE ${ARG_LIBS} test_support_${variant} gtest)
       target_compile_definitions(${target} PRIVATE NIMBO_SOURCE_DIR_UNIX="${PROJECT_SOURCE_DIR}")
       set(props ENVIRONMENT "NIMBO_BUILD_DIR=${PROJECT_BINARY_DIR}")
-      if(ARG_UI)
+      if(ARG_UI OR test_name IN_LIST ARG_UI_FILES)
         list(APPEND props RESOURCE_LOCK desktop)
       endif()
       gtest_discover_tests(${target}
