@@ -277,6 +277,7 @@ TEST(PluginMemory, FreshBlocksCarryNoGuardAndFreeWithoutReport) {
     unsigned char* block = Bytes(MemAllocZero(16, "DlgItb"));
     ASSERT_NE(block, nullptr);
     EXPECT_TRUE(AllZero(block, 0, 16));
+    EXPECT_TRUE(AllZero(block, 16, 20)); // the room behind the block holds no guard pattern
     StdoutCapture capture(folder);
     MemFree(block);
     EXPECT_EQ(capture.Text(), "");
