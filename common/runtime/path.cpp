@@ -21,7 +21,8 @@ size_t LastComponent(const wchar_t* path) {
 // Position of the extension's dot in the last component, or the path's length when it has none.
 size_t ExtensionDot(const wchar_t* path) {
     size_t length = TextLength(path);
-    for (size_t i = length; i > LastComponent(path); --i)
+    size_t start = LastComponent(path);
+    for (size_t i = length; i > start; --i)
         if (path[i - 1] == L'.') return i - 1;
     return length;
 }

@@ -16,6 +16,7 @@ int PathEnsureSlash(wchar_t* path, size_t capacity = kPathCapacity);
 int PathJoin(wchar_t* dest, const wchar_t* folder, const wchar_t* name, size_t capacity = kPathCapacity);
 // The folder including its final separator, and the part after it; either output may be null.
 // Each output holds capacity characters; 0 when a part did not fit (that output is then empty).
+// folderOut may be the path buffer itself (splitting in place); nameOut may not.
 int PathSplit(wchar_t* folderOut, wchar_t* nameOut, const wchar_t* path, size_t capacity = kPathCapacity);
 // The text after the last "." of the last component: 1, or 0 with an empty out when there is none.
 // A dot in a folder name is no extension. 0 and an empty out when the extension does not fit.
