@@ -6,9 +6,24 @@
 
 namespace {
 
+// The picture is centred in the area it was given, on the item's background colour, which a plain
+// bitmap static would not do (it shrinks to the picture or fills around it with its corner pixel).
+int BitmapDrawItem(DialogItem* item, DRAWITEMSTRUCT* draw) {
+    FillRect(draw->hDC, &draw->rcItem, AppPaletteBrush(item->backColor));
+    BITMAP info = {};
+    if (!item->bitmap || !GetObjectW(item->bitmap, sizeof info, &info)) return 1;
+    int left = draw->rcItem.left + (draw->rcItem.right - draw->rcItem.left - info.bmWidth) / 2;
+    int top = draw->rcItem.top + (draw->rcItem.bottom - draw->rcItem.top - info.bmHeight) / 2;
+    HDC source = CreateCompatibleDC(draw->hDC);
+    HGDIOBJ old = SelectObject(source, item->bitmap);
+    BitBlt(draw->hDC, left, top, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+    return 1;
+}
+
 void BitmapDestroy(DialogItem* item) {
     if (!item->bitmap) return;
-    if (item->control) SendMessageW(item->control, STM_SETIMAGE, IMAGE_BITMAP, 0);
     DeleteObject(item->bitmap);
     item->bitmap = nullptr;
 }
@@ -16,25 +31,12 @@ void BitmapDestroy(DialogItem* item) {
 } // namespace
 
 const ItemBehaviour ItemBitmapBehaviour = {
-    L"STATIC",
-    SS_BITMAP | SS_CENTERIMAGE,
-    0,
+    L"STATIC",  SS_OWNERDRAW,      0,
     0, // not a tab stop
     0, // not recorded
     0, // the wheel goes to the dialog
-    LayoutArea,
-    ColorsItemPalette,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    BitmapDestroy,
+    LayoutArea, ColorsItemPalette, nullptr, nullptr, nullptr, nullptr,       nullptr,
+    nullptr,    BitmapDrawItem,    nullptr, nullptr, nullptr, BitmapDestroy,
 };
 
 DialogItem* DlgBitmap(Dialog* dialog, double x, double y, double w, double h, const wchar_t* resourceName,
@@ -46,14 +48,7 @@ DialogItem* DlgBitmap(Dialog* dialog, double x, double y, double w, double h, co
     // A missing picture leaves an empty area rather than failing the whole page.
     if (resourceName)
         item->bitmap = static_cast<HBITMAP>(LoadImageW(AppInstance(), resourceName, IMAGE_BITMAP, 0, 0, 0));
-    if (item->bitmap) {
-        // SS_BITMAP shrinks the control to the picture; it is centred in the area it was given instead.
-        RECT area;
-        GetWindowRect(item->control, &area);
-        MapWindowPoints(nullptr, GetParent(item->control), reinterpret_cast<POINT*>(&area), 2);
-        SendMessageW(item->control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(item->bitmap));
-        MoveWindow(item->control, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
-    }
+    InvalidateRect(item->control, nullptr, TRUE);
     return item;
 }
 #endif
