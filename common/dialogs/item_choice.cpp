@@ -1,6 +1,10 @@
 // Choices: an owner-drawn drop-down list whose entries carry their value in the entry data, so that
 // the bound int holds values rather than positions and separators can sit between groups of entries.
 #ifndef NIMBO_PLUGIN
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <cwchar>
 
 #include "dialogs/app.h"
@@ -11,6 +15,7 @@
 namespace {
 
 const wchar_t SeparatorText[] = L"---------";
+const UINT_PTR OpenListSubclassId = 1;
 // The open list needs some room even when AppStart could not measure the monitor.
 const int FallbackDropDownRows = 10;
 
@@ -164,6 +169,19 @@ void ChoiceSizeList(DialogItem* item) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Enter in an open list closes it on the entry it shows, as in any drop-down; only Enter on the closed
+// control goes on to the dialog (its OK button, or the next field).
+LRESULT CALLBACK ChoiceKeysProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+    if (message == WM_KEYDOWN && wParam == VK_RETURN && SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0)) {
+        SendMessageW(window, CB_SHOWDROPDOWN, FALSE, 0);
+        return 0;
+    }
+    if (message == WM_CHAR && wParam == L'\r' && SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0)) return 0;
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ChoiceKeysProc, OpenListSubclassId);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
 int AddEntry(DialogItem* choice, int value, int selectable, const wchar_t* text) {
     if (!IsChoice(choice)) return 0;
     LRESULT index =
@@ -208,7 +226,9 @@ DialogItem* DlgChoiceNamed(Dialog* dialog, double x, double y, double w, int* va
     if (!dialog || !variable) return nullptr;
     DialogItem* item = ItemCreate(dialog, DlgKindChoice, x, y, w, 0, nullptr, 0, 0, nullptr, variable, flags,
                                   label, nullptr, name);
-    if (item) ChoiceSizeList(item);
+    if (!item) return nullptr;
+    ChoiceSizeList(item);
+    SetWindowSubclass(item->control, ChoiceKeysProc, OpenListSubclassId, 0);
     return item;
 }
 

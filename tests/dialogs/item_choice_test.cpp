@@ -13,6 +13,7 @@
 #include "dialogs/dialog.h"
 #include "dialogs/items.h"
 #include "support/test_environment.h"
+#include "support/ui_driver.h"
 
 namespace {
 
@@ -380,11 +381,40 @@ TEST_F(ChoiceDialog, OpenListKeysSkipSeparatorsToo) {
     Key(choice->control, VK_UP);
     Key(choice->control, VK_UP);
     EXPECT_EQ(value, 11) << "Charlie, then over the separator to Bravo";
-    Key(choice->control, VK_F4);
-    EXPECT_FALSE(SendMessageW(choice->control, CB_GETDROPPEDSTATE, 0, 0))
-        << "F4 closes it, keeping the choice";
+    Key(choice->control, VK_RETURN);
+    EXPECT_FALSE(SendMessageW(choice->control, CB_GETDROPPEDSTATE, 0, 0)) << "Enter closes it on the choice";
     EXPECT_EQ(value, 11);
     EXPECT_EQ(Shown(choice), 11);
+}
+
+TEST_F(ChoiceDialog, EnterInAnOpenListClosesItWithoutEndingTheDialog) {
+    int value = 11;
+    Dialog* dialog = DlgCreate(L"Choice run", 40, 4, DlgWindowPopup, 0, nullptr);
+    DialogItem* choice = DlgChoice(dialog, 12, 0.5, 20, &value, 0, L"Pick one:");
+    DlgChoiceAdd(choice, 11, L"Bravo");
+    DlgChoiceAdd(choice, 12, L"Charlie");
+    DlgRefresh(choice);
+    DlgButton(dialog, 12, 2, 10, 0, DlgStandardOk, L"OK", nullptr, 0);
+    bool openAfterF4 = false, closedAfterEnter = false, runningAfterEnter = false;
+    ui::Beside driver(L"Choice run", [&] {
+        HWND window = ui::WaitForWindow(L"Choice run");
+        Sleep(200);
+        SetCursorPos(1, 1);
+        ui::PressKey(choice->control, VK_F4);
+        ui::WaitUntil([&] { return SendMessageW(choice->control, CB_GETDROPPEDSTATE, 0, 0) != 0; }, 2000);
+        openAfterF4 = SendMessageW(choice->control, CB_GETDROPPEDSTATE, 0, 0) != 0;
+        ui::PressKey(choice->control, VK_DOWN);
+        ui::PressKey(choice->control, VK_RETURN);
+        Sleep(300);
+        closedAfterEnter = SendMessageW(choice->control, CB_GETDROPPEDSTATE, 0, 0) == 0;
+        runningAfterEnter = IsWindow(window) && IsWindowVisible(window);
+        ui::PressKey(choice->control, VK_RETURN); // on the closed control Enter means OK
+    });
+    EXPECT_EQ(DlgRun(dialog), 1);
+    EXPECT_TRUE(openAfterF4);
+    EXPECT_TRUE(closedAfterEnter);
+    EXPECT_TRUE(runningAfterEnter);
+    EXPECT_EQ(value, 12);
 }
 
 TEST_F(ChoiceDialog, NotifiesOnlyWhenTheValueChanged) {
