@@ -20,7 +20,7 @@ const ItemBehaviour ItemCustomBehaviour = {
     0,
     0,
     0, // a caller that wants the focus gives the control WS_TABSTOP among its style bits
-    0, // not recorded
+    1, // recorded when the caller names it and gives it a variable and a formatter
     1, // takes the wheel
     LayoutArea,
     ColorsStatic,

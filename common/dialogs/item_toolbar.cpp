@@ -80,7 +80,7 @@ const ItemBehaviour ItemToolbarBehaviour = {
     0,
     0, // not a tab stop
     0, // not recorded
-    0, // the wheel goes to the dialog
+    1, // takes the wheel
     LayoutPlain,
     ColorsStatic,
     nullptr,
