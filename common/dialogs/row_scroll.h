@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
-// The largest position a scroll bar can hold; longer lists are mapped onto 0..this.
-constexpr long long kScrollBarLimit = 2147483647;
+// The largest position the scroll bar is given; longer lists are mapped onto 0..this. One short of
+// the largest int: a bar whose range spans every int cannot hold its page size (the range's length
+// overflows an int inside the bar, and Wine's bar then shows a thumb of 2147483648 rows).
+constexpr long long kScrollBarLimit = 2147483646;
 
 // The top row limited to 0..count - visible (0 when everything fits).
 long long ScrollClampTop(long long top, long long count, long long visible);

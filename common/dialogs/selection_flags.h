@@ -1,11 +1,16 @@
 // One selection byte per row or cell of the row box and the grid. The block can be gigabytes long
-// (billions of rows), so every operation here works only on the stretch [low, high) that may hold
-// a set byte: a zero-filled block leaves the pages nobody wrote unresident, and nothing may pull
-// them in by copying or clearing the whole block.
+// (billions of rows), and a zero-filled block leaves the pages nobody wrote unresident, so nothing
+// here may pull them in by copying, clearing or even reading the whole block: operations keep to
+// the stretch [low, high) that may hold a set byte, and within it to the pages that a set was ever
+// written to, which a small map of pages records.
 #pragma once
+
+// Bytes per page of the map; a page with a clear map entry holds only zero bytes.
+constexpr long long kSelectionPage = 4096;
 
 struct SelectionFlags {
     unsigned char* bytes; // zero-filled block, or null before the first growth
+    unsigned char* pages; // one entry per kSelectionPage bytes: 1 when the page may hold a set byte
     long long capacity;   // bytes in the block
     long long low, high;  // every byte outside [low, high) is zero; low == high when nothing is set
 };
