@@ -113,7 +113,8 @@ void PaintNode(long long row, RowBoxModel* rows, HDC dc, const RECT* rect, int t
     int column = rows->charWidth + 1;
     int left = rect->left + 2 * TreeDepthAtRow(tree, row) * column;
     int height = rect->bottom - rect->top;
-    int glyph = height - 4 > 5 ? (height - 4) | 1 : 5; // odd, so that the cross sits in the middle
+    // Odd, so that the cross sits in the middle; about half the text height, like the system's trees.
+    int glyph = (height / 2 > 7 ? height / 2 : 7) | 1;
     COLORREF text = AppPaletteColor(textColor);
     PaintGlyph(dc, node->state, left, rect->top + (height - glyph) / 2, glyph, text);
     SetTextColor(dc, text);
