@@ -58,12 +58,12 @@ void MakeFoldersAbsolute() {
     SetupMakeFolderAbsolute(g_setup.microStationFolder, kSetupPathChars);
 }
 
-int ExitCodeOf(bool completed) {
+} // namespace
+
+int SetupExitCodeOf(bool completed) {
     if (completed) return SetupExitCompleted;
     return g_setup.userEnded ? SetupExitUserEnded : SetupExitStepFailed;
 }
-
-} // namespace
 
 void SetupRestrictDllSearch() {
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -81,7 +81,7 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char* comman
     g_setup.silent = TakeFoldersFromCommandLine(commandLine);
     if (g_setup.silent) {
         MakeFoldersAbsolute();
-        return ExitCodeOf(SetupRunSteps(nullptr));
+        return SetupExitCodeOf(SetupRunSteps(nullptr));
     }
     if (!AskUser(instance)) {
         AppEnd();
@@ -94,5 +94,5 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char* comman
                  kSetupStyleTaskModal, nullptr);
     PromptStatusClose(&status);
     AppEnd();
-    return ExitCodeOf(completed);
+    return SetupExitCodeOf(completed);
 }

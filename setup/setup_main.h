@@ -6,6 +6,10 @@
 // Returns the exit code (SetupExit). commandLine is the 8-bit command line as WinMain receives it.
 int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char* commandLine, int showCommand);
 
+// The exit code for a run that got as far as the installation steps: a failed one tells whether the user
+// stopped it (No or Cancel to a question) or a step failed on its own.
+int SetupExitCodeOf(bool completed);
+
 // Limits the run-time DLL search to the system folder, so that a DLL of a system name lying beside
 // setup.exe (in a downloads folder, say) is never loaded into an elevated installer. Call first.
 void SetupRestrictDllSearch();
