@@ -96,6 +96,28 @@ TEST(SelectionFlags, DeleteMovesLaterFlagsUpAndTruncateDropsTheTail) {
     SelectionRelease(&flags);
 }
 
+TEST(SelectionFlags, PagesNeverWrittenStillTakePartAcrossTheirBorders) {
+    SelectionFlags flags = {};
+    ASSERT_TRUE(SelectionGrow(&flags, 3 * kSelectionPage, 1024, 512, "RbxSel"));
+    SelectionSetRange(&flags, kSelectionPage, kSelectionPage, 1); // first byte of the second page
+    SelectionDelete(&flags, 5);                                   // moves it back into the first page
+    EXPECT_TRUE(SelectionIsSet(&flags, kSelectionPage - 1));
+    EXPECT_FALSE(SelectionIsSet(&flags, kSelectionPage));
+    long long count = 0;
+    EXPECT_EQ(SelectionFirst(&flags, &count), kSelectionPage - 1);
+    EXPECT_EQ(count, 1);
+    SelectionSetRange(&flags, 2 * kSelectionPage + 7, 2 * kSelectionPage + 7, 1);
+    ASSERT_TRUE(SelectionGrow(&flags, 10 * kSelectionPage, 1024, 512, "RbxSel")); // copies written pages only
+    EXPECT_TRUE(SelectionIsSet(&flags, kSelectionPage - 1));
+    EXPECT_TRUE(SelectionIsSet(&flags, 2 * kSelectionPage + 7));
+    EXPECT_EQ(SelectionFirst(&flags, &count), kSelectionPage - 1);
+    EXPECT_EQ(count, 2);
+    SelectionSetRange(&flags, 0, 10 * kSelectionPage, 0);
+    EXPECT_EQ(SelectionFirst(&flags, &count), -1);
+    EXPECT_EQ(count, 0);
+    SelectionRelease(&flags);
+}
+
 TEST(SelectionFlags, ExtendingFromTheAnchorClearsWhatFallsOutside) {
     SelectionFlags flags = {};
     ASSERT_TRUE(SelectionGrow(&flags, 100, 1024, 512, "RbxSel"));
@@ -166,7 +188,7 @@ TEST(RowScroll, WheelAndCaretMovesStayInsideTheList) {
 
 // ---- the model's operations ----
 
-struct ModelFixture : ::testing::Test {
+struct RowBoxModelOps : ::testing::Test {
     RowBoxModel model;
     void SetUp() override {
         RowBoxClear(&model);
@@ -181,7 +203,7 @@ struct ModelFixture : ::testing::Test {
     }
 };
 
-TEST_F(ModelFixture, ClearedModelHasNoCaretAndTheSmallMargin) {
+TEST_F(RowBoxModelOps, ClearedModelHasNoCaretAndTheSmallMargin) {
     EXPECT_EQ(model.caretRow, -1);
     EXPECT_EQ(model.anchorRow, -1);
     EXPECT_EQ(model.extentRow, -1);
@@ -189,7 +211,7 @@ TEST_F(ModelFixture, ClearedModelHasNoCaretAndTheSmallMargin) {
     EXPECT_FALSE(RowBoxSelectRange(&model, 0, 5, 1, 0)); // no rows
 }
 
-TEST_F(ModelFixture, SelectRangeSetsAnchorAndCaretOnlyWithoutCaret) {
+TEST_F(RowBoxModelOps, SelectRangeSetsAnchorAndCaretOnlyWithoutCaret) {
     ASSERT_TRUE(RowBoxSetRowCount(&model, 100, 0));
     EXPECT_GE(model.selection.capacity, 1024);
     ASSERT_TRUE(RowBoxSelectRange(&model, 10, 20, 1, 0));
@@ -212,7 +234,7 @@ TEST_F(ModelFixture, SelectRangeSetsAnchorAndCaretOnlyWithoutCaret) {
     EXPECT_FALSE(RowBoxSelectRange(&model, 200, 300, 1, 0)); // outside the list
 }
 
-TEST_F(ModelFixture, SingleSelectionKeepsOneRowAndScrollOnlyKeepsNone) {
+TEST_F(RowBoxModelOps, SingleSelectionKeepsOneRowAndScrollOnlyKeepsNone) {
     ASSERT_TRUE(RowBoxSetRowCount(&model, 50, 0));
     model.singleSelection = 1;
     ASSERT_TRUE(RowBoxSelectRange(&model, 4, 9, 1, 0));
@@ -228,7 +250,7 @@ TEST_F(ModelFixture, SingleSelectionKeepsOneRowAndScrollOnlyKeepsNone) {
     EXPECT_FALSE(RowBoxIsSelected(&model, 0));
 }
 
-TEST_F(ModelFixture, RowCountClampsTopAndForgetsRowsThatWent) {
+TEST_F(RowBoxModelOps, RowCountClampsTopAndForgetsRowsThatWent) {
     ASSERT_TRUE(RowBoxSetRowCount(&model, 1000, 0));
     ASSERT_TRUE(RowBoxScrollTo(&model, 995, 0));
     EXPECT_EQ(model.topRow, 990);
@@ -245,7 +267,7 @@ TEST_F(ModelFixture, RowCountClampsTopAndForgetsRowsThatWent) {
     EXPECT_FALSE(RowBoxSetRowCount(&model, -1, 0));
 }
 
-TEST_F(ModelFixture, MakeVisiblePutsTheRowAThirdDownAndDeleteShiftsSelection) {
+TEST_F(RowBoxModelOps, MakeVisiblePutsTheRowAThirdDownAndDeleteShiftsSelection) {
     ASSERT_TRUE(RowBoxSetRowCount(&model, 1000, 0));
     model.visibleRows = 12;
     ASSERT_TRUE(RowBoxMakeVisible(&model, 500, 0));
