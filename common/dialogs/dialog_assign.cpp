@@ -227,12 +227,6 @@ DialogItem* AssignLine(const wchar_t* line, Dialog* alsoThis) {
     return ApplyToOpenDialogs(assignment, alsoThis);
 }
 
-void LogFailedLine(const wchar_t* line) {
-    DlgLogWrite(L"!!!!!!!! Failed to set variable ");
-    DlgLogWrite(line);
-    DlgLogWrite(L"\n");
-}
-
 void ApplyQueuedLines(Dialog* dialog) {
     // The queue is emptied before anything is applied: a change hook that queues or starts another
     // dialog must neither see these lines again nor lose its own.
@@ -245,7 +239,7 @@ void ApplyQueuedLines(Dialog* dialog) {
         wchar_t* end = wcschr(line, L'\n');
         wchar_t* next = end ? end + 1 : line + wcslen(line);
         if (end) *end = 0;
-        if (line[0] && !AssignLine(line, dialog)) LogFailedLine(line);
+        if (line[0] && !AssignLine(line, dialog)) DlgRecordFailedAssignment(line);
         line = next;
     }
 }

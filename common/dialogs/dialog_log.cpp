@@ -84,10 +84,12 @@ const wchar_t* DlgLogFile() {
     return logPath;
 }
 
-void DlgLogWrite(const wchar_t* text) {
+void DlgRecordFailedAssignment(const wchar_t* line) {
     HANDLE file = OpenLog();
     if (file == INVALID_HANDLE_VALUE) return;
-    WriteText(file, text);
+    WriteText(file, L"!!!!!!!! Failed to set variable ");
+    WriteText(file, line);
+    WriteText(file, L"\n");
     CloseHandle(file);
 }
 

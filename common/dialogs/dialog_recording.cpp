@@ -10,8 +10,8 @@
 namespace {
 
 // Numbers are formatted into a buffer this size first: a double in fixed notation with the largest
-// exponent and 20 decimals still fits.
-enum { NumberTextLength = 400, MaxDecimals = 20 };
+// exponent and 30 decimals (as many as a field shows) still fits.
+enum { NumberTextLength = 400, MaxDecimals = 30 };
 
 void FormatInt(const DialogItem* item, wchar_t* text, int capacity) {
     swprintf(text, static_cast<size_t>(capacity), L"%d", *static_cast<const int*>(item->variable));

@@ -89,5 +89,5 @@ int DlgSetItemFromText(DialogItem* item, const wchar_t* value);
 // Splits "name=value": the name (cut to 100 characters) into name, and where the value starts, after
 // blanks, tabs, carriage returns and line feeds. 0 when there is no "=".
 int DlgParseAssignment(const wchar_t* text, wchar_t name[DlgAssignNameLength + 1], const wchar_t** value);
-// Appends text to the log file (when one is set), opening and closing it around the write.
-void DlgLogWrite(const wchar_t* text);
+// Logs a playback line that set no item.
+void DlgRecordFailedAssignment(const wchar_t* line);
