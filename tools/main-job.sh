@@ -32,39 +32,46 @@ echo "== Installation media in $media"
 user_folder=$(find "$drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
 
 if [ "$mode" = interactive ]; then
+  # Without a display of our own the wizard runs on a private Xvfb display, where nobody can click: there
+  # the pages are answered from the keyboard (accept, then Enter on each page and on the final message).
+  if [ -z "${DISPLAY:-}" ]; then
+    NIMBO_WINE_RUN="$build/wine-run" exec "$root/tools/with-display.sh" env NIMBO_BUILD_DIR="$build" \
+      NIMBO_MAIN_JOB_ANSWER=1 "$0" --interactive
+  fi
   shots="$build/screenshots/main-job"
   mkdir -p "$shots"
   rm -f "$shots"/*.png
-  interactive() {
-    run "$media/basic/setup.exe" &
-    setup_pid=$!
-    n=0
-    last=""
-    # Photographs every new window title that appears until setup ends; the user answers the pages.
-    while kill -0 "$setup_pid" 2>/dev/null; do
-      title=$(xdotool getactivewindow getwindowname 2>/dev/null || true)
-      if [ -n "$title" ] && [ "$title" != "$last" ]; then
-        sleep 0.5
-        n=$((n + 1))
-        import -window root "$shots/$n.png"
-        echo "screenshot $shots/$n.png: $title"
-        last=$title
+  echo "== The wizard of media/basic; screenshots go to $shots"
+  run "$media/basic/setup.exe" &
+  setup_pid=$!
+  n=0
+  last=""
+  # Wine draws its own frames here, so there is no window manager to ask for the active window: the newest
+  # visible window with one of setup's titles is the one in front.
+  while kill -0 "$setup_pid" 2>/dev/null; do
+    window=$(xdotool search --onlyvisible --name '^(Nimbo Setup|setup)' 2>/dev/null | tail -n 1 || true)
+    title=""
+    [ -n "$window" ] && title=$(xdotool getwindowname "$window" 2>/dev/null || true)
+    if [ -n "$title" ] && [ "$window $title" != "$last" ]; then
+      sleep 1
+      n=$((n + 1))
+      import -window root "$shots/$n.png"
+      echo "screenshot $n.png: $title"
+      last="$window $title"
+      if [ "${NIMBO_MAIN_JOB_ANSWER:-}" = 1 ]; then
+        xdotool windowfocus "$window" 2>/dev/null || true
+        case "$title" in
+          *"License Agreement") xdotool key space; sleep 0.5; xdotool key Return ;;
+          *) xdotool key Return ;;
+        esac
       fi
-      sleep 0.3
-    done
-    wait "$setup_pid" || echo "setup.exe ended with exit code $?"
-  }
-  if [ -n "${DISPLAY:-}" ]; then
-    interactive
-  else
-    echo "== No display: the wizard runs on a private Xvfb display"
-    export -f interactive 2>/dev/null || true
-    NIMBO_WINE_RUN="$build/wine-run" "$root/tools/with-display.sh" sh -c "
-      build='$build'; media='$media'; shots='$shots'
-      $(type run | sed 1d)
-      $(type interactive | sed 1d)
-      interactive"
-  fi
+    fi
+    sleep 0.3
+  done
+  status=0
+  wait "$setup_pid" || status=$?
+  echo "setup.exe ended with exit code $status"
+  printf '%s\n' "C:\\Nimbo\\Photo\\settings_path.txt: $(cat "$drive_c/Nimbo/Photo/settings_path.txt" 2>/dev/null || echo none)"
   exit 0
 fi
 
