@@ -142,6 +142,12 @@ int ScrollRequestForKey(WPARAM key) {
     }
 }
 
+// Up on the first row, End on the last: the selection stays as it is and nobody is told.
+bool KeyDoesNothing(const GridModel* model, int caret, bool extend) {
+    if (caret != model->caretCell || model->extentCell != caret) return false;
+    return extend || (model->anchorCell == caret && SelectionIsOnly(&model->selection, caret));
+}
+
 void OnKeyDown(GridModel* model, WPARAM key) {
     if (key == VK_TAB) {
         HWND next = GetNextDlgTabItem(GetParent(model->window), model->window, KeyIsDown(VK_SHIFT));
@@ -158,7 +164,9 @@ void OnKeyDown(GridModel* model, WPARAM key) {
     }
     int caret = CaretForKey(model, key, KeyIsDown(VK_CONTROL));
     if (caret < 0) return;
-    if (KeyIsDown(VK_SHIFT) && ExtendAllowed(model))
+    bool extend = KeyIsDown(VK_SHIFT) && ExtendAllowed(model);
+    if (KeyDoesNothing(model, caret, extend)) return;
+    if (extend)
         ExtendTo(model, caret);
     else
         SelectAlone(model, caret);

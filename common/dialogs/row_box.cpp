@@ -126,6 +126,12 @@ int ScrollRequestForKey(WPARAM key) {
     }
 }
 
+// Up on the first row, End on the last: the selection stays as it is and nobody is told.
+bool KeyDoesNothing(const RowBoxModel* model, long long caret, bool extend) {
+    if (caret != model->caretRow || model->extentRow != caret) return false;
+    return extend || (model->anchorRow == caret && SelectionIsOnly(&model->selection, caret));
+}
+
 void OnKeyDown(RowBoxModel* model, WPARAM key) {
     if (key == VK_TAB) {
         // The control wants every key, so Tab navigation has to be passed on by hand.
@@ -143,7 +149,9 @@ void OnKeyDown(RowBoxModel* model, WPARAM key) {
     }
     long long caret = CaretForKey(model, key, KeyIsDown(VK_CONTROL));
     if (caret < 0) return;
-    if (KeyIsDown(VK_SHIFT) && ExtendAllowed(model))
+    bool extend = KeyIsDown(VK_SHIFT) && ExtendAllowed(model);
+    if (KeyDoesNothing(model, caret, extend)) return;
+    if (extend)
         ExtendTo(model, caret);
     else
         SelectAlone(model, caret);

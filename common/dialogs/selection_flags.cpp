@@ -120,6 +120,11 @@ int SelectionIsSet(const SelectionFlags* flags, long long index) {
     return flags->bytes[index] != 0;
 }
 
+int SelectionIsOnly(const SelectionFlags* flags, long long index) {
+    // The ends of [low, high) are set bytes: a stretch of one is exactly one set flag.
+    return flags->low == index && flags->high == index + 1;
+}
+
 void SelectionSetRange(SelectionFlags* flags, long long first, long long last, int value) {
     if (!flags->bytes) return;
     first = Larger(first, 0);

@@ -24,6 +24,8 @@ void SelectionRelease(SelectionFlags* flags);
 
 // 1 when the flag of index is set; indexes outside the block read as clear.
 int SelectionIsSet(const SelectionFlags* flags, long long index);
+// 1 when index is set and no other flag is.
+int SelectionIsOnly(const SelectionFlags* flags, long long index);
 // Sets (value 1) or clears (value 0) first..last inclusive, cut to the block.
 void SelectionSetRange(SelectionFlags* flags, long long first, long long last, int value);
 // Clears every flag; returns 1 when any was set.

@@ -586,6 +586,15 @@ TEST_F(RowBoxWindow, NavigationKeysMoveTheCaretAndKeepItInView) {
     EXPECT_EQ(model.caretRow, 0); // stops at the first row
     EXPECT_EQ(model.topRow, 0);
     EXPECT_EQ(SelectedCount(), 1);
+    // Keys that change nothing are not reported (the fourth Up); every other key and the click were.
+    int reported = gChanges;
+    EXPECT_EQ(reported, 8);
+    realinput::PressKey(VK_UP);
+    realinput::PressKey(VK_HOME, {VK_CONTROL});
+    realinput::PressKey(VK_UP, {VK_SHIFT});
+    EXPECT_EQ(gChanges, reported);
+    realinput::PressKey(VK_DOWN, {VK_SHIFT});
+    EXPECT_EQ(gChanges, reported + 1);
 }
 
 TEST_F(RowBoxWindow, ClicksSelectToggleAndExtendButNotBelowTheLastRow) {
