@@ -14,12 +14,13 @@ LRESULT GridControlProc(DialogItem* item, HWND window, UINT message, WPARAM wPar
     return GridWindowProc(ModelOf(item), window, message, wParam, lParam);
 }
 
+// DlgRefresh: the caller may have changed cell size, gaps or columns behind the control's back.
 void RefreshGrid(DialogItem* item) {
     GridModel* model = ModelOf(item);
     if (!model) return;
     GridComputePitch(model);
     GridTakeSize(model);
-    GridRepaint(model);
+    GridSetCellCount(model, model->cellCount, 1); // grid rows follow the columns
 }
 
 } // namespace

@@ -275,6 +275,17 @@ TEST_F(GridWindow, ClicksOffTheCellsDoNothingAndRightClickClears) {
     EXPECT_EQ(gChanges, 1);
 }
 
+TEST_F(GridWindow, RefreshFollowsColumnsChangedByTheCaller) {
+    Build(100);
+    model.columns = 10;
+    ASSERT_TRUE(DlgRefresh(item));
+    EXPECT_EQ(model.gridRows, 10);
+    realinput::PressKey(VK_END, {VK_CONTROL});
+    EXPECT_EQ(model.topRow, 10 - model.visibleRows);
+    realinput::PressKey(VK_UP);
+    EXPECT_EQ(model.caretCell, 89);
+}
+
 TEST_F(GridWindow, WheelScrollsRowsOfCellsUnderTheMouse) {
     Build(500);
     realinput::Wheel(model.window, 30, 30, -3);
