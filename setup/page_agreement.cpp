@@ -26,7 +26,7 @@ struct AgreementResource {
 // The text is linked into the program, so that a product can ship its own without touching the code.
 AgreementResource FindAgreementText() {
     HMODULE module = AppInstance() ? AppInstance() : GetModuleHandleW(nullptr);
-    HRSRC found = FindResourceW(module, L"AGREEMENT", MAKEINTRESOURCEW(10)); // RT_RCDATA
+    HRSRC found = FindResourceW(module, L"AGREEMENT", RT_RCDATA);
     if (!found) return {nullptr, 0};
     HGLOBAL loaded = LoadResource(module, found);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;

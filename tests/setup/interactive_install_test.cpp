@@ -480,14 +480,16 @@ TEST_F(InteractiveInstallTest, FolderChoiceSetsAndUnlocksTheFolders) {
 
 // ---- Whole installations ----
 
-TEST_F(InteractiveInstallTest, FullInstallationThroughThePagesStripsTrailingBackslashes) {
+// The settings folder is typed relative to where setup was started (its media folder here): it is
+// installed there, and recorded as a full path.
+TEST_F(InteractiveInstallTest, FullInstallationThroughThePagesWithTypedFolders) {
     LayOut(L"interactive_full", "NONE", kOneFileEach);
     Payload(L"bin\\photo.exe", "program");
     Payload(L"config\\photo.upf", "settings");
     SetupProcess setup(media);
     HWND page = PassAgreement(setup);
     ASSERT_NE(nullptr, page);
-    TypeFoldersAndConfirm(page, kBasicIds, target + L"\\exe\\\\", target + L"\\set\\");
+    TypeFoldersAndConfirm(page, kBasicIds, target + L"\\exe\\\\", L"typed\\set\\");
 
     HWND done = setup.Window(L"Nimbo Setup", L"#32770", 20000);
     ASSERT_NE(nullptr, done);
@@ -497,10 +499,10 @@ TEST_F(InteractiveInstallTest, FullInstallationThroughThePagesStripsTrailingBack
     EXPECT_EQ(0u, setup.ExitCode());
 
     EXPECT_EQ("program", ReadAll(target + L"\\exe\\bin\\photo.exe"));
-    EXPECT_EQ("settings", ReadAll(target + L"\\set\\config\\photo.upf"));
+    EXPECT_EQ("settings", ReadAll(media + L"\\typed\\set\\config\\photo.upf"));
     std::string recorded = ReadAll(target + L"\\exe\\settings_path.txt");
-    EXPECT_EQ(0u, recorded.find(Narrow(target + L"\\set"))) << recorded;
-    EXPECT_EQ(std::string::npos, recorded.find("set\\")) << "trailing backslash reached the installation";
+    EXPECT_EQ(0u, recorded.find(Narrow(media + L"\\typed\\set"))) << recorded;
+    EXPECT_EQ(std::string::npos, recorded.find("set\\")) << "a trailing backslash reached the installation";
     EXPECT_FALSE(Exists(Default()));
 }
 
