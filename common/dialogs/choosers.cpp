@@ -96,9 +96,10 @@ int OpenFilesCollect(wchar_t* output, int capacity, const wchar_t* answer) {
         for (; *name; name += Length(name) + 1)
             count += AppendEntry(output, capacity, &used, first, name) ? 1 : 0;
     }
-    // The list ends with an empty entry; with a single path that makes the two terminators callers expect.
+    // The list ends with an empty entry; with a single path that makes the two terminators callers expect,
+    // and an empty list reads as two terminators as well.
     if (used < capacity) output[used++] = 0;
-    if (used < capacity) output[used] = 0;
+    if (count == 0 && used < capacity) output[used] = 0;
     return count;
 }
 

@@ -29,17 +29,15 @@ void Select(HWND control, LONG start, LONG end) {
     SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
-// Selecting everything and reading where the selection ends counts paragraph breaks the way the
-// control's own positions do, whatever it stores them as.
+// In the control's own positions, where a paragraph break counts one. (Selecting everything would also
+// take in the final paragraph mark, which no text can be put behind.)
 LONG TextEnd(HWND control) {
-    Select(control, 0, -1);
-    CHARRANGE range = {};
-    SendMessageW(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range.cpMax;
+    GETTEXTLENGTHEX ask = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    LRESULT length = SendMessageW(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&ask), 0);
+    return length > 0 ? static_cast<LONG>(length) : 0;
 }
 
-void ApplyFormat(HWND control, LONG start, LONG end, int flags) {
-    Select(control, start, end);
+void SetSelectionFormat(HWND control, int flags) {
     CHARFORMAT2W format = {};
     format.cbSize = sizeof(format);
     format.dwMask = CFM_BOLD | CFM_COLOR | CFM_SIZE | CFM_FACE;
@@ -48,17 +46,20 @@ void ApplyFormat(HWND control, LONG start, LONG end, int flags) {
     format.yHeight = (flags & RichTextLarge) ? 240 : 200;
     TextCopyMax(format.szFaceName, LF_FACESIZE - 1, (flags & RichTextFixed) ? L"Consolas" : L"Calibri");
     SendMessageW(control, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    LONG textEnd = TextEnd(control);
-    Select(control, textEnd, textEnd);
 }
 
 // The line goes in at start: the text, a line break, and the format over both. The range is what was
-// inserted rather than the last display line, so a paragraph that wraps is formatted whole.
+// inserted rather than the last display line, so a paragraph that wraps is formatted whole. The insertion
+// point gets the format first, so the text is laid out in it from the start rather than reformatted.
 void InsertLine(HWND control, LONG start, const wchar_t* text, int flags) {
     Select(control, start, TextEnd(control));
+    SetSelectionFormat(control, flags);
     SendMessageW(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text ? text : L""));
     SendMessageW(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(kLineBreak));
-    ApplyFormat(control, start, TextEnd(control), flags);
+    LONG end = TextEnd(control);
+    Select(control, start, end);
+    SetSelectionFormat(control, flags);
+    Select(control, end, end);
 }
 
 void ScrollToNewLine(HWND control) {
