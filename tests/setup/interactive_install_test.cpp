@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <richedit.h>
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -193,6 +195,30 @@ void ExpectLayout(HWND page, double columns, double lines, const std::vector<Exp
     EXPECT_EQ(nullptr, ui::ChildById(page, static_cast<int>(rows.size()))) << "more items than the table";
 }
 
+// The character format of a range of the page's text view in the other process: the format record
+// lives in that process's memory, where the control can write it.
+bool RangeIsBold(HWND richText, LONG start, LONG end, bool* bold) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(richText, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process) return false;
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof format, MEM_COMMIT, PAGE_READWRITE);
+    bool read = remote && WriteProcessMemory(process, remote, &format, sizeof format, nullptr);
+    DWORD_PTR ignored = 0;
+    read = read && SendMessageTimeoutW(richText, EM_SETSEL, start, end, SMTO_ABORTIFHUNG, 2000, &ignored) &&
+           SendMessageTimeoutW(richText, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(remote),
+                               SMTO_ABORTIFHUNG, 2000, &ignored) &&
+           ReadProcessMemory(process, remote, &format, sizeof format, nullptr);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    // A range of mixed weight has the bold bit cleared in the mask.
+    *bold = (format.dwMask & CFM_BOLD) && (format.dwEffects & CFE_BOLD);
+    bool uniform = (format.dwMask & CFM_BOLD) != 0;
+    return read && (uniform || !*bold);
+}
+
 const wchar_t kWelcome[] =
     L"Welcome to Nimbo Setup. This will install a Korvane application on your computer.";
 
@@ -336,6 +362,13 @@ TEST_F(InteractiveInstallTest, AgreementPageLayoutTogglesAndDeclining) {
     EXPECT_EQ(0u, text.find(L"END USER LICENSE AGREEMENT\r")) << Narrow(text.substr(0, 80));
     EXPECT_NE(std::wstring::npos, text.find(L"\n1. GRANT OF LICENSE\r")) << Narrow(text.substr(0, 700));
     EXPECT_EQ(std::wstring::npos, text.find(L"# "));
+    HWND view = ui::ChildById(page, 3);
+    bool bold = false;
+    ASSERT_TRUE(RangeIsBold(view, 0, 26, &bold));
+    EXPECT_TRUE(bold) << "the heading, every character of it";
+    ASSERT_TRUE(RangeIsBold(view, 28, 60, &bold));
+    EXPECT_FALSE(bold) << "a paragraph";
+    SendMessageW(view, EM_SETSEL, 0, 0);
     testenv::SaveScreenshot("page_agreement");
 
     HWND accept = ui::ChildById(page, 4);
