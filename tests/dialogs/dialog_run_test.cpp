@@ -299,3 +299,46 @@ TEST_F(DialogRun, ModelessDialogClosesThroughItsReferenceAndCallsTheDestroyHookO
     Dialog* popup = DlgCreate(L"Popup", 20, 2, DlgWindowPopup, 0, nullptr);
     EXPECT_EQ(0, DlgShow(popup)); // a popup only runs modally
 }
+
+TEST_F(DialogRun, AppEndDestroysOpenDialogsCallingEachDestroyHookOnce) {
+    static int destroyed = 0;
+    destroyed = 0;
+    Dialog* first = DlgCreate(L"First", 20, 2, DlgWindowTool, 0, nullptr);
+    Dialog* second = DlgCreate(L"Second", 20, 2, DlgWindowTool, 0, nullptr);
+    DlgSetDestroyHook(first, [](Dialog*) { ++destroyed; });
+    DlgSetDestroyHook(second, [](Dialog*) { ++destroyed; });
+    DlgShow(first);
+    HWND firstWindow = first->window;
+    HWND secondWindow = second->window;
+    AppEnd();
+    EXPECT_EQ(2, destroyed);
+    EXPECT_FALSE(IsWindow(firstWindow));
+    EXPECT_FALSE(IsWindow(secondWindow));
+    EXPECT_EQ(nullptr, first->window) << "the record is free again";
+    ASSERT_EQ(1, StartToolkit());
+}
+
+TEST_F(DialogRun, ToolAndChildDialogsUseTheirOwnClasses) {
+    AppEnd();
+    ASSERT_EQ(1, StartToolkit(1));
+    Dialog* tool = DlgCreateTool(L"Tool window", 30, 5, 0, DlgStyleCentred);
+    ASSERT_NE(nullptr, tool);
+    EXPECT_EQ(L"NimboClassify", ui::ClassName(tool->window));
+    EXPECT_EQ(DlgWindowTool, tool->kind);
+    EXPECT_TRUE(IsWindowVisible(tool->window));
+    RECT client{};
+    GetClientRect(tool->window, &client);
+    EXPECT_EQ(AppColumnsToPixels(30), client.right);
+    EXPECT_EQ(AppLinesToPixels(5), client.bottom);
+    Dialog* child = DlgCreateChild(tool->window);
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ(L"NimboChildDlg", ui::ClassName(child->window));
+    EXPECT_EQ(tool->window, GetParent(child->window));
+    GetClientRect(child->window, &client);
+    EXPECT_EQ(AppColumnsToPixels(30), client.right) << "the child fills its host";
+    wchar_t text[10] = L"in child";
+    DialogItem* field = DlgString(child, 1, 1, 10, text, 9, 0, nullptr, nullptr);
+    ASSERT_NE(nullptr, field);
+    EXPECT_EQ(child, DlgFromWindow(field->control));
+    EXPECT_EQ(nullptr, DlgCreateChild(nullptr));
+}
