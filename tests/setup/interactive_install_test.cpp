@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <richedit.h>
+#include <shlobj.h>
 
 #include <cmath>
 #include <string>
@@ -79,7 +80,7 @@ public:
     }
 
     // The exit code, or 99 when the program had to be ended after the timeout.
-    DWORD ExitCode(DWORD timeoutMs = 20000) const {
+    DWORD ExitCode(DWORD timeoutMs = 30000) const {
         if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
             TerminateProcess(process_.hProcess, 99);
             WaitForSingleObject(process_.hProcess, 5000);
@@ -507,6 +508,73 @@ TEST_F(InteractiveInstallTest, FolderChoiceSetsAndUnlocksTheFolders) {
     EXPECT_TRUE(IsWindowEnabled(ui::ChildById(page, kHostIds.exeBrowse)));
     EXPECT_TRUE(IsWindowEnabled(ui::ChildById(page, kHostIds.setBrowse)));
     testenv::SaveScreenshot("page_main_free_folders");
+    ui::Click(ui::FindByText(page, L"Cancel", L"Button"));
+    EXPECT_EQ(2u, setup.ExitCode());
+}
+
+HWND Descendant(HWND parent, const wchar_t* className) {
+    struct Search {
+        const wchar_t* className;
+        HWND found;
+    } search{className, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM parameter) {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            if (ui::ClassName(window) != s->className) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The shell's folder chooser, owned by the page: Cancel leaves the field alone, a folder chosen in its tree
+// (the desktop at its top, which a keyboard reaches from anywhere) replaces the field's text.
+TEST_F(InteractiveInstallTest, BrowseButtonsFillTheirFieldOnlyWhenAFolderIsChosen) {
+    LayOut(L"interactive_browse", "orbx", kOneFileEach);
+    SetupProcess setup(media);
+    HWND page = PassAgreement(setup);
+    ASSERT_NE(nullptr, page);
+    ChooseFolderEntry(page, kHostIds, 2);
+    HWND exe = ui::ChildById(page, kHostIds.exeField);
+    ASSERT_TRUE(ui::WaitUntil([&] { return IsWindowEnabled(exe) != 0; }));
+    wchar_t desktop[MAX_PATH] = L"";
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop)));
+
+    struct Case {
+        int field, browse;
+        const wchar_t* title;
+    };
+    const Case cases[] = {{4, 5, L"Orbisa installation folder"},
+                          {kHostIds.exeField, kHostIds.exeBrowse, L"Nimbo executable folder"},
+                          {kHostIds.setField, kHostIds.setBrowse, L"Nimbo settings folder"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.title));
+        HWND field = ui::ChildById(page, c.field);
+        std::wstring before = ui::Text(field);
+        ui::Click(ui::ChildById(page, c.browse));
+        HWND chooser = setup.Window(L"Browse for Folder", L"#32770");
+        ASSERT_NE(nullptr, chooser);
+        EXPECT_EQ(page, GetWindow(chooser, GW_OWNER));
+        EXPECT_NE(nullptr, ui::FindByText(chooser, c.title, L"Static"));
+        if (c.field == 4) testenv::SaveScreenshot("page_main_folder_chooser_interactive");
+        ui::Click(ui::FindByText(chooser, L"Cancel", L"Button"));
+        ASSERT_TRUE(ui::WaitForWindowGone(chooser));
+        Sleep(200);
+        EXPECT_EQ(before, ui::Text(field));
+        EXPECT_TRUE(IsWindow(page)) << "Browse keeps the page open";
+
+        ui::Click(ui::ChildById(page, c.browse));
+        chooser = setup.Window(L"Browse for Folder", L"#32770");
+        ASSERT_NE(nullptr, chooser);
+        Sleep(300);
+        ui::PressKey(Descendant(chooser, L"SysTreeView32"), VK_HOME);
+        Sleep(300);
+        ui::Click(ui::FindByText(chooser, L"OK", L"Button"));
+        ASSERT_TRUE(ui::WaitForWindowGone(chooser));
+        EXPECT_TRUE(ui::WaitUntil([&] { return ui::Text(field) == desktop; })) << Narrow(ui::Text(field));
+    }
     ui::Click(ui::FindByText(page, L"Cancel", L"Button"));
     EXPECT_EQ(2u, setup.ExitCode());
 }
