@@ -1,5 +1,5 @@
-// The wizard pages run in this process: what each answer makes of the state, the folder choice, the Browse
-// buttons, and the agreement text as the program carries it.
+// The wizard pages run in this process: what each answer makes of the state, the folder choice,
+// trailing backslashes, and the agreement text as the program carries it.
 #include "pages.h"
 #include "setup_state.h"
 #include "setup_text.h"
@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <shlobj.h>
 #include <windows.h>
 
 #include <string>
@@ -74,31 +73,6 @@ TEST(PageFolders, TrailingBackslashesGoButRootsKeepTheirs) {
 }
 
 // ---- Pages in this process ----
-
-struct OwnWindows {
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindOwnWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<OwnWindows*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-    if (ui::ClassName(window) != search->className) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND WaitForOwnWindow(const wchar_t* className) {
-    HWND found = nullptr;
-    ui::WaitUntil([&] {
-        OwnWindows search{className, nullptr};
-        EnumWindows(FindOwnWindow, reinterpret_cast<LPARAM>(&search));
-        return (found = search.found) != nullptr;
-    });
-    return found;
-}
 
 // The page the test thread is running, seen from the driver thread.
 HWND WaitForPage() {
@@ -220,17 +194,6 @@ protected:
             Sleep(150);
         }
     }
-
-    // The Browse button on the row of a field.
-    static HWND BrowseBeside(HWND page, HWND field) {
-        RECT fieldRect = ui::RectInParent(field);
-        for (HWND child : ui::Children(page)) {
-            if (ui::Text(child) != L"Browse...") continue;
-            RECT rect = ui::RectInParent(child);
-            if (rect.top < fieldRect.bottom && fieldRect.top < rect.bottom) return child;
-        }
-        return nullptr;
-    }
 };
 
 TEST_F(MainPageTest, TitleNamesTheProductAndOkStripsTrailingBackslashes) {
@@ -296,69 +259,6 @@ TEST_F(MainPageTest, EmptyFoldersAndTheAccountReachTheStateAsTyped) {
     EXPECT_EQ(std::wstring(L""), g_setup.settingsFolder);
     EXPECT_EQ(std::wstring(L".\\builder"), g_setup.serviceUser);
     EXPECT_EQ(std::wstring(L"s3cret %s"), g_setup.servicePassword);
-}
-
-HWND Descendant(HWND parent, const wchar_t* className) {
-    struct Search {
-        const wchar_t* className;
-        HWND found;
-    } search{className, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM parameter) {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            if (ui::ClassName(window) != s->className) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The folder chooser is the shell's own window: it opens on the field's folder, the user moves in its
-// folder tree and confirms with OK, or leaves with Cancel. (Under Wine it opens on an unrelated folder
-// when the start folder lies deep, so the choice is one a keyboard reaches from anywhere.)
-TEST_F(MainPageTest, BrowseCancelledLeavesTheFieldAndBrowseChosenFillsIt) {
-    g_setup.kind = InstallKind::MicroStation;
-    std::wstring start = folder + L"\\start";
-    ASSERT_TRUE(CreateDirectoryW(start.c_str(), nullptr));
-    SetupTextCopy(g_setup.microStationFolder, kSetupPathChars, L"C:\\Bentley");
-    std::wstring afterCancel, afterChoice, chooserTitle;
-    ui::Beside driver(L"Nimbo Setup - Photo", [&] {
-        HWND page = WaitForPage();
-        if (!page) return;
-        HWND host = Field(page, L"MicroStation:");
-        ui::Click(BrowseBeside(page, host));
-        HWND chooser = WaitForOwnWindow(L"#32770");
-        if (!chooser) return;
-        for (HWND child : ui::Children(chooser))
-            if (ui::Text(child) == L"MicroStation installation folder") chooserTitle = ui::Text(child);
-        testenv::SaveScreenshot("page_main_folder_chooser");
-        ui::Click(Button(chooser, L"Cancel"));
-        ui::WaitForWindowGone(chooser);
-        afterCancel = ui::Text(host);
-
-        ui::TypeInto(host, start);
-        ui::Click(BrowseBeside(page, host));
-        chooser = WaitForOwnWindow(L"#32770");
-        if (!chooser) return;
-        Sleep(300);
-        // The top of its folder tree: the desktop.
-        ui::PressKey(Descendant(chooser, L"SysTreeView32"), VK_HOME);
-        Sleep(300);
-        ui::Click(Button(chooser, L"OK"));
-        ui::WaitForWindowGone(chooser);
-        ui::WaitUntil([&] { return ui::Text(host) != start; }, 2000);
-        afterChoice = ui::Text(host);
-        ui::Click(Button(page, L"Cancel"));
-        ui::WaitForWindowGone(page);
-    });
-    EXPECT_FALSE(PageMain());
-    EXPECT_EQ(L"MicroStation installation folder", chooserTitle);
-    EXPECT_EQ(L"C:\\Bentley", afterCancel);
-    wchar_t desktop[MAX_PATH] = L"";
-    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop)));
-    EXPECT_EQ(std::wstring(desktop), afterChoice);
 }
 
 } // namespace
