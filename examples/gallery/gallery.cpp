@@ -12,6 +12,7 @@
 #include "dialogs/rich_text.h"
 #include "dialogs/row_box.h"
 #include "dialogs/status_window.h"
+#include "gallery_rows.h"
 
 namespace {
 
@@ -251,6 +252,7 @@ Dialog* BuildGallery() {
               0);
     DlgButton(dialog, 14, 25.1, 14, 0, ShowStatusWindow, L"Status window...", nullptr, 0);
     DlgButton(dialog, 29, 25.1, 14, 0, ShowBusyWindow, L"Busy window...", nullptr, 0);
+    DlgButton(dialog, 44, 25.1, 16, 0, GalleryShowRowControls, L"Row controls...", nullptr, 0);
     DlgButton(dialog, 75, 25.1, 11, 0, DlgStandardOk, L"OK", nullptr, 0);
     DlgButton(dialog, 88, 25.1, 11, 0, DlgStandardCancel, L"Cancel", nullptr, 0);
     return dialog;
