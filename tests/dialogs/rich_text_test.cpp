@@ -260,6 +260,38 @@ TEST_F(RichTextTest, ClosingTheDialogDetachesTheBuffer) {
     EXPECT_EQ(RichTextSaveAsText(nullptr, &buffer), -2);
 }
 
+TEST(RichTextPage, LinesAddedBeforeTheRunShowFromTheTop) {
+    // The agreement page: lines go in while the dialog is hidden, the view is put at the top, then it runs.
+    AppStart(GetModuleHandleW(nullptr), 0, 0, L"Rich Test", L"NOICON", nullptr, 12);
+    RichTextBuffer buffer;
+    ASSERT_EQ(RichTextInit(&buffer, 50000), 1);
+    Dialog* page = DlgCreate(L"Agreement page", 70, 14, DlgWindowPopup, 0, nullptr);
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(DlgRichText(page, 1, 0.5, 68, 11, nullptr, 0, &buffer), nullptr);
+    DlgButton(page, 27, 12.2, 16, 0, DlgStandardOk, L"OK", nullptr, 0);
+    RichTextBegin(&buffer);
+    RichTextAddLine(&buffer, L"LICENCE AGREEMENT", RichTextBold | RichTextLarge);
+    for (int i = 1; i < 80; ++i) RichTextAddLine(&buffer, (L"Clause " + std::to_wstring(i)).c_str(), 0);
+    RichTextToTop(&buffer);
+    RichTextRepaint(&buffer);
+    RichTextEnd(&buffer);
+    HWND control = buffer.item->control;
+    HWND window = page->window;
+    LRESULT firstLine = -1;
+    std::thread driver([&] {
+        for (int waited = 0; waited < 5000 && !IsWindowVisible(window); waited += 20) Sleep(20);
+        Sleep(200);
+        firstLine = SendMessageW(control, EM_GETFIRSTVISIBLELINE, 0, 0);
+        testenv::SaveScreenshot("rich_text_page");
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    DlgRun(page);
+    driver.join();
+    EXPECT_EQ(firstLine, 0) << "showing the page must not scroll the agreement to its end";
+    EXPECT_EQ(buffer.item, nullptr);
+    RichTextFree(&buffer);
+}
+
 TEST(RichTextFile, ParagraphsBecomeCrLfLines) {
     std::wstring folder = testenv::ScratchFolder(L"rich_text_file");
     std::wstring path = folder + L"\\out.txt";
