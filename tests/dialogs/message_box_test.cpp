@@ -13,6 +13,7 @@
 #include "dialogs/items.h"
 #include "dialogs/message_box.h"
 #include "support/test_environment.h"
+#include "support/ui_driver.h"
 
 namespace {
 
@@ -26,94 +27,22 @@ void StartToolkit() {
 #endif
 }
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[2048] = {};
-    SendMessageW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text));
-    return text;
+// The message dialog: a toolkit dialog titled with the application name (the other dialogs of these tests
+// have titles of their own).
+HWND WaitForMessageDialog() {
+    return ui::WaitForWindow(kAppName, 10000, L"NimboDialog");
 }
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-struct Search {
-    DWORD thread;
-    HWND found;
-};
-
-// The message dialog of the test thread: a visible, enabled toolkit dialog titled with the application name.
-HWND FindMessageDialog(DWORD thread) {
-    Search search = {thread, nullptr};
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (ClassOf(window) == L"NimboDialog" && IsWindowVisible(window) && IsWindowEnabled(window) &&
-                WindowText(window) == kAppName) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND WaitForMessageDialog(DWORD thread) {
-    for (int waited = 0; waited < 10000; waited += 20) {
-        if (HWND window = FindMessageDialog(thread)) return window;
-        Sleep(20);
-    }
+HWND FindEdit(HWND dialog) {
+    for (HWND child : ui::Children(dialog))
+        if (ui::ClassName(child) == L"Edit") return child;
     return nullptr;
-}
-
-struct ChildSearch {
-    std::wstring className;
-    std::wstring text; // empty: any
-    HWND found;
-};
-
-HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text = L"") {
-    ChildSearch search = {className, text, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<ChildSearch*>(context);
-            if (ClassOf(window) == s->className && (s->text.empty() || WindowText(window) == s->text)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-RECT ClientRectOf(HWND control) {
-    RECT rect;
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-HWND FocusOf(DWORD thread) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
-}
-
-void PressKey(HWND window, WPARAM key) {
-    PostMessageW(window, WM_KEYDOWN, key, 1);
-    PostMessageW(window, WM_KEYUP, key, 0xC0000001);
 }
 
 // Runs show on this thread while act drives the message dialog from another thread; act gets the dialog.
 template <typename Show> auto WithDriver(Show show, std::function<void(HWND)> act) {
-    DWORD thread = GetCurrentThreadId();
     std::thread driver([&] {
-        HWND dialog = WaitForMessageDialog(thread);
+        HWND dialog = WaitForMessageDialog();
         if (dialog) act(dialog);
     });
     auto answer = show();
@@ -122,9 +51,9 @@ template <typename Show> auto WithDriver(Show show, std::function<void(HWND)> ac
 }
 
 void ClickButton(HWND dialog, const wchar_t* label) {
-    HWND button = FindChild(dialog, L"Button", label);
+    HWND button = ui::FindByText(dialog, label, L"Button");
     ASSERT_NE(button, nullptr) << "no button " << std::string(label, label + wcslen(label));
-    PostMessageW(button, BM_CLICK, 0, 0);
+    ui::Click(button);
 }
 
 class MessageBoxTest : public testing::Test {
@@ -248,12 +177,12 @@ Observed Observe(HWND dialog, const MsgLayout& layout) {
     GetClientRect(dialog, &client);
     seen.clientWidth = client.right;
     seen.clientHeight = client.bottom;
-    seen.message = WindowText(FindChild(dialog, L"Edit"));
+    seen.message = ui::Text(FindEdit(dialog));
     for (int i = 0; i < layout.buttonCount; ++i) {
-        HWND button = FindChild(dialog, L"Button", layout.buttons[i].label);
+        HWND button = ui::FindByText(dialog, layout.buttons[i].label, L"Button");
         if (!button) continue;
-        seen.buttons[i] = ClientRectOf(button);
-        seen.labels[i] = WindowText(button);
+        seen.buttons[i] = ui::RectInParent(button);
+        seen.labels[i] = ui::Text(button);
         if (seen.labels[i] == L"OK")
             seen.okIsDefault = (GetWindowLongW(button, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON;
     }
@@ -348,11 +277,7 @@ TEST_F(MessageBoxTest, OperationsTranslateTheButtons) {
 }
 
 TEST_F(MessageBoxTest, EscapeAndTheCloseBoxCountAsCancel) {
-    DWORD thread = GetCurrentThreadId();
-    auto escape = [thread](HWND dialog) {
-        HWND focus = FocusOf(thread);
-        PressKey(focus ? focus : dialog, VK_ESCAPE);
-    };
+    auto escape = [](HWND dialog) { ui::PressKeyInFocus(dialog, VK_ESCAPE); };
     auto closeBox = [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); };
     EXPECT_EQ(WithDriver([] { return MsgYesNoCancel(nullptr, L"Escape?", nullptr); }, escape), -1);
     EXPECT_FALSE(WithDriver([] { return MsgYesNo(nullptr, L"Escape?", nullptr); }, escape));
@@ -362,12 +287,11 @@ TEST_F(MessageBoxTest, EscapeAndTheCloseBoxCountAsCancel) {
 }
 
 TEST_F(MessageBoxTest, EnterAnswersOkInTypesOneAndTwo) {
-    DWORD thread = GetCurrentThreadId();
     std::atomic<bool> focusOnOk{false};
     auto enter = [&](HWND dialog) {
-        HWND focus = FocusOf(thread);
-        focusOnOk = focus && WindowText(focus) == L"OK";
-        PressKey(focus ? focus : dialog, VK_RETURN);
+        HWND focus = ui::FocusOf(dialog);
+        focusOnOk = focus && ui::Text(focus) == L"OK";
+        ui::PressKeyInFocus(dialog, VK_RETURN);
     };
     EXPECT_TRUE(WithDriver([] { return MsgOkCancel(nullptr, L"Enter?", nullptr); }, enter));
     EXPECT_TRUE(focusOnOk);
@@ -414,7 +338,7 @@ TEST_F(MessageBoxTest, ArgumentIsSubstitutedAndAnOverlongOneCutInTheDialog) {
     std::wstring seen;
     WithDriver([] { return MsgRun(MsgTypeInfo, nullptr, L"Cannot find %s.", L"C:\\Nimbo\\setup.inf"); },
                [&](HWND dialog) {
-                   seen = WindowText(FindChild(dialog, L"Edit"));
+                   seen = ui::Text(FindEdit(dialog));
                    ClickButton(dialog, L"OK");
                });
     EXPECT_EQ(seen, L"Cannot find C:\\Nimbo\\setup.inf.");
@@ -423,8 +347,8 @@ TEST_F(MessageBoxTest, ArgumentIsSubstitutedAndAnOverlongOneCutInTheDialog) {
     bool scrollable = false;
     WithDriver([&] { return MsgRun(MsgTypeInfo, nullptr, L"Cannot find %s.", longName.c_str()); },
                [&](HWND dialog) {
-                   HWND box = FindChild(dialog, L"Edit");
-                   seen = WindowText(box);
+                   HWND box = FindEdit(dialog);
+                   seen = ui::Text(box);
                    scrollable = (GetWindowLongW(box, GWL_STYLE) & WS_VSCROLL) != 0;
                    testenv::SaveScreenshot("message_overlong");
                    ClickButton(dialog, L"OK");
@@ -447,11 +371,10 @@ TEST_F(MessageBoxTest, NoParentWhileAModalDialogRunsStillShowsTheMessage) {
         },
         L"Ask", nullptr, 0);
     HWND pageWindow = page->window;
-    DWORD thread = GetCurrentThreadId();
     std::thread driver([&] {
-        for (int waited = 0; waited < 5000 && !IsWindowVisible(pageWindow); waited += 20) Sleep(20);
-        PostMessageW(FindChild(pageWindow, L"Button", L"Ask"), BM_CLICK, 0, 0);
-        HWND message = WaitForMessageDialog(thread);
+        ui::WaitUntil([&] { return IsWindowVisible(pageWindow) != 0; });
+        ui::Click(ui::FindByText(pageWindow, L"Ask", L"Button"));
+        HWND message = WaitForMessageDialog();
         if (message) ClickButton(message, L"Yes");
     });
     EXPECT_EQ(DlgRun(page), 1);
