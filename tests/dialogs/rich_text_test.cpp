@@ -15,6 +15,7 @@
 #include "dialogs/rich_text.h"
 #include "runtime/memory.h"
 #include "support/test_environment.h"
+#include "support/ui_driver.h"
 
 namespace {
 
@@ -316,26 +317,8 @@ TEST(RichTextFile, ParagraphsBecomeCrLfLines) {
 
 // ---- Saving through the real save chooser ----
 
-HWND FindChooser(DWORD thread) {
-    struct Search {
-        HWND found;
-    } search = {nullptr};
-    for (int waited = 0; waited < 10000 && !search.found; waited += 50) {
-        EnumThreadWindows(
-            thread,
-            [](HWND window, LPARAM context) -> BOOL {
-                wchar_t name[32] = {};
-                GetClassNameW(window, name, 32);
-                if (wcscmp(name, L"#32770") == 0 && IsWindowVisible(window)) {
-                    reinterpret_cast<Search*>(context)->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(50);
-    }
-    return search.found;
+HWND WaitForChooser(const wchar_t* title) {
+    return ui::WaitForWindow(title, 10000, L"#32770");
 }
 
 // The file name field of the standard file dialog: the edit inside the name combo (which may itself be
@@ -366,22 +349,16 @@ TEST_F(RichTextTest, SaveAsTextWritesEveryLineThroughTheChooser) {
     RichTextEnd(&buffer);
     std::wstring folder = testenv::ScratchFolder(L"rich_text_save");
     std::wstring path = folder + L"\\agreement"; // the default extension is added
-    DWORD thread = GetCurrentThreadId();
-    std::wstring title;
     std::thread driver([&] {
-        HWND chooser = FindChooser(thread);
+        HWND chooser = WaitForChooser(L"Save as text file");
         if (!chooser) return;
-        wchar_t text[64] = {};
-        GetWindowTextW(chooser, text, 64);
-        title = text;
         testenv::SaveScreenshot("rich_text_save_chooser");
         SendMessageW(FileNameField(chooser), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        PostMessageW(GetDlgItem(chooser, IDOK), BM_CLICK, 0, 0);
+        ui::Click(ui::ChildById(chooser, IDOK));
     });
     int saved = RichTextSaveAsText(dialog, &buffer);
     driver.join();
-    EXPECT_EQ(title, L"Save as text file");
-    ASSERT_EQ(saved, 1);
+    ASSERT_EQ(saved, 1) << "the chooser titled \"Save as text file\" did not take the name";
     std::string bytes;
     ASSERT_TRUE(testenv::ReadFileBytes(path + L".txt", bytes));
     EXPECT_EQ(bytes, "Licence agreement\r\nYou may install this software.\r\n\r\nEnd\r\n");
@@ -390,10 +367,9 @@ TEST_F(RichTextTest, SaveAsTextWritesEveryLineThroughTheChooser) {
 TEST_F(RichTextTest, SaveAsTextCancelledWritesNothing) {
     RichTextBegin(&buffer);
     RichTextAddLine(&buffer, L"text", 0);
-    DWORD thread = GetCurrentThreadId();
     std::thread driver([&] {
-        HWND chooser = FindChooser(thread);
-        if (chooser) PostMessageW(GetDlgItem(chooser, IDCANCEL), BM_CLICK, 0, 0);
+        HWND chooser = WaitForChooser(L"Save as text file");
+        if (chooser) ui::Click(ui::ChildById(chooser, IDCANCEL));
     });
     EXPECT_EQ(RichTextSaveAsText(dialog, &buffer), 0);
     driver.join();
