@@ -173,10 +173,16 @@ TEST_F(OrbisaTemplateTest, ExpandsIntoTheIncludesFolderUnderTheBareFileName) {
 }
 
 TEST_F(OrbisaTemplateTest, WritesNothingWhenTheIncludesFolderIsMissing) {
-    RemoveDirectoryW(includes.c_str());
+    // The folder may hold other products' includes: it is moved aside for the test, not emptied.
+    std::wstring folder = includes.substr(0, includes.size() - 1);
+    std::wstring aside = folder + L".nimbo-test";
+    ASSERT_TRUE(MoveFileW(folder.c_str(), aside.c_str()));
     ASSERT_TRUE(testenv::WriteFileBytes(media + L"\\nimbo_host.cfg", "DIR=%NIMBODIR%\n"));
-    EXPECT_FALSE(ConfigInstallTemplate(L"nimbo_host.cfg"));
-    EXPECT_FALSE(Exists(includes));
+    bool written = ConfigInstallTemplate(L"nimbo_host.cfg");
+    bool created = Exists(folder);
+    MoveFileW(aside.c_str(), folder.c_str());
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(created);
 }
 
 class HostCommandTest : public testing::Test {

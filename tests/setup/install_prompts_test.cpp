@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -57,8 +58,11 @@ std::wstring TextOf(HWND window) {
 // remembering the question's text. Runs on its own thread while the installer's thread waits in the dialog.
 class User {
 public:
-    explicit User(std::vector<std::wstring> answers, std::string screenshot = "")
-        : answers_(std::move(answers)), screenshot_(std::move(screenshot)), thread_([this] { Run(); }) {}
+    // beforeAnswer, when given, runs on the user's thread before the answer to question number n (from 0).
+    explicit User(std::vector<std::wstring> answers, std::string screenshot = "",
+                  std::function<void(size_t)> beforeAnswer = nullptr)
+        : answers_(std::move(answers)), screenshot_(std::move(screenshot)),
+          beforeAnswer_(std::move(beforeAnswer)), thread_([this] { Run(); }) {}
     ~User() {
         stop_ = true;
         thread_.join();
@@ -77,6 +81,7 @@ private:
             EnumWindows(CollectOwnWindow, reinterpret_cast<LPARAM>(&top));
             for (HWND window : top.windows) {
                 if (TextOf(window) != L"setup" || next >= answers_.size()) continue;
+                if (beforeAnswer_) beforeAnswer_(next);
                 Answer(window, answers_[next++]);
             }
         }
@@ -104,6 +109,7 @@ private:
 
     std::vector<std::wstring> answers_;
     std::string screenshot_;
+    std::function<void(size_t)> beforeAnswer_;
     std::mutex mutex_;
     std::vector<std::wstring> questions_;
     std::atomic<bool> stop_{false};
@@ -174,16 +180,14 @@ TEST_F(InstallPromptsTest, RetryCopiesOnceTheBlockingProgramHasLetGo) {
     ASSERT_TRUE(testenv::WriteFileBytes(target + L"\\tool.exe", "old tool"));
     HANDLE holder = Hold(target + L"\\tool.exe");
     FileEntry entry = Entry(L"tool.exe");
-    std::thread release([holder] {
-        Sleep(1500);
-        CloseHandle(holder);
+    // The program holds on through the first Retry and has ended before the second.
+    User user({L"Retry", L"Retry"}, "prompt_unwritable_target", [holder](size_t question) {
+        if (question == 1) CloseHandle(holder);
     });
-    User user({L"Retry", L"Retry", L"Retry", L"Retry"}, "prompt_unwritable_target");
     bool copied = FileCopyListed(status, target.c_str(), &entry);
-    release.join();
     EXPECT_TRUE(copied);
     EXPECT_EQ("new tool", ReadAll(target + L"\\tool.exe"));
-    ASSERT_FALSE(user.Questions().empty());
+    ASSERT_EQ(2u, user.Questions().size());
     EXPECT_EQ(L"Unable to write file " + target +
                   L"\\tool.exe. Do you want to continue, skip this file or cancel installation?",
               user.Questions()[0]);
