@@ -52,11 +52,15 @@ bool RegisterToolkitClass(const ClassSpec& spec, HINSTANCE instance, const wchar
         windowClass.hIconSm = static_cast<HICON>(LoadImageW(
             instance, iconName, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     }
+    // The class gets a brush of its own: unregistering a class deletes its background brush, so a
+    // shared palette brush would be gone after a second AppStart and dialogs would paint white.
     windowClass.hbrBackground = spec.background == BackgroundPalette
-                                    ? AppPaletteBrush(AppColorBackground)
+                                    ? CreateSolidBrush(AppPaletteColor(AppColorBackground))
                                     : reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = spec.name;
-    return RegisterClassExW(&windowClass) != 0;
+    if (RegisterClassExW(&windowClass)) return true;
+    if (spec.background == BackgroundPalette) DeleteObject(windowClass.hbrBackground);
+    return false;
 }
 
 HFONT CreateToolkitFont(int pixelHeight, int weight, bool fixed) {

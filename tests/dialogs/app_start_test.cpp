@@ -170,3 +170,17 @@ TEST(AppStart, CommandHooksMayBeNull) {
     EXPECT_EQ(11, calls);
     AppSetCommandHooks(nullptr, nullptr);
 }
+
+// Unregistering a class deletes its background brush; after a second start a dialog must still paint
+// the dialog colour, not white (the installer starts the toolkit twice before its main page).
+TEST(AppStart, DialogBackgroundSurvivesASecondStart) {
+    ASSERT_EQ(1, StartToolkit());
+    ASSERT_EQ(1, StartToolkit());
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"NimboDialog", &info));
+    LOGBRUSH brush{};
+    ASSERT_EQ(static_cast<int>(sizeof brush), GetObjectW(info.hbrBackground, sizeof brush, &brush));
+    EXPECT_EQ(AppPaletteColor(10), brush.lbColor);
+    AppEnd();
+}
