@@ -99,9 +99,20 @@ void FocusFirstItem(Dialog* dialog) {
         SendMessageW(first->control, EM_SETSEL, 0, -1);
 }
 
+// Escape in an open drop-down list only closes the list, as in any native dialog.
+bool IsDroppedDownCombo(HWND window) {
+    for (HWND candidate = window; candidate; candidate = GetParent(candidate)) {
+        wchar_t className[16];
+        if (GetClassNameW(candidate, className, 16) && lstrcmpiW(className, L"ComboBox") == 0)
+            return SendMessageW(candidate, CB_GETDROPPEDSTATE, 0, 0) != 0;
+        if (GetWindowLongW(candidate, GWL_STYLE) & WS_POPUP) break;
+    }
+    return false;
+}
+
 bool IsEscapeForDialog(const MSG& msg, HWND dialogWindow) {
     return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
-           (msg.hwnd == dialogWindow || IsChild(dialogWindow, msg.hwnd));
+           (msg.hwnd == dialogWindow || IsChild(dialogWindow, msg.hwnd)) && !IsDroppedDownCombo(msg.hwnd);
 }
 
 // Standard dialog handling gives Tab navigation; Enter is left to the items (their subclass handles it),
@@ -185,7 +196,7 @@ void DlgEnd(Dialog* dialog, int result) {
 }
 
 void DialogRunCommand(Dialog* dialog, DlgCallback callback, const wchar_t* name) {
-    if (name && name[0]) DlgRecordAction(name);
+    DlgRecordCommand(callback, name);
     if (!callback) return;
     HWND window = dialog->window;
     AppRunCommandHookBefore();
