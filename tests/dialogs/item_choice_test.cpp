@@ -417,6 +417,34 @@ TEST_F(ChoiceDialog, EnterInAnOpenListClosesItWithoutEndingTheDialog) {
     EXPECT_EQ(value, 12);
 }
 
+TEST_F(ChoiceDialog, EscapeInAnOpenListClosesItWithoutCancellingTheDialog) {
+    int value = 11;
+    Dialog* dialog = DlgCreate(L"Choice escape", 40, 4, DlgWindowPopup, 0, nullptr);
+    DialogItem* choice = DlgChoice(dialog, 12, 0.5, 20, &value, 0, L"Pick one:");
+    DlgChoiceAdd(choice, 11, L"Bravo");
+    DlgChoiceAdd(choice, 12, L"Charlie");
+    DlgRefresh(choice);
+    DlgButton(dialog, 12, 2, 10, 0, DlgStandardOk, L"OK", nullptr, 0);
+    bool openAfterF4 = false, closedAfterEscape = false, runningAfterEscape = false;
+    ui::Beside driver(L"Choice escape", [&] {
+        HWND window = ui::WaitForWindow(L"Choice escape");
+        Sleep(200);
+        SetCursorPos(1, 1);
+        ui::PressKey(choice->control, VK_F4);
+        ui::WaitUntil([&] { return SendMessageW(choice->control, CB_GETDROPPEDSTATE, 0, 0) != 0; }, 2000);
+        openAfterF4 = SendMessageW(choice->control, CB_GETDROPPEDSTATE, 0, 0) != 0;
+        ui::PressKey(choice->control, VK_ESCAPE);
+        Sleep(300);
+        closedAfterEscape = SendMessageW(choice->control, CB_GETDROPPEDSTATE, 0, 0) == 0;
+        runningAfterEscape = IsWindow(window) && IsWindowVisible(window);
+        ui::PressKey(choice->control, VK_ESCAPE); // on the closed control Escape cancels the dialog
+    });
+    EXPECT_EQ(DlgRun(dialog), -1);
+    EXPECT_TRUE(openAfterF4);
+    EXPECT_TRUE(closedAfterEscape);
+    EXPECT_TRUE(runningAfterEscape);
+}
+
 TEST_F(ChoiceDialog, NotifiesOnlyWhenTheValueChanged) {
     int value = 12;
     DialogItem* choice = Build(&value);
