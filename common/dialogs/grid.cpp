@@ -2,6 +2,7 @@
 
 #include "dialogs/grid.h"
 
+#include "dialogs/row_paint.h"
 #include "dialogs/row_scroll.h"
 
 #include <windowsx.h>
@@ -11,7 +12,6 @@
 namespace {
 
 const char kSelectionTag[] = "TbxSel";
-const COLORREF kFocusFrameColor = RGB(80, 80, 224);
 // Cells are laid out from this offset inside the control (edge and margin); clicks are measured
 // from kClickInset, the item's margin.
 const int kCellInset = 3;
@@ -216,19 +216,6 @@ void OnRightButton(GridModel* model) {
     CallChangeHook(model);
 }
 
-void PaintFrame(const GridModel* model, HDC dc, const RECT* client) {
-    FillRect(dc, client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    RECT edge = *client;
-    DrawEdge(dc, &edge, EDGE_SUNKEN, BF_RECT);
-    if (!model->hasFocus) return;
-    HBRUSH frame = CreateSolidBrush(kFocusFrameColor);
-    RECT outer = *client;
-    FrameRect(dc, &outer, frame);
-    InflateRect(&outer, -1, -1);
-    FrameRect(dc, &outer, frame);
-    DeleteObject(frame);
-}
-
 void PaintCells(GridModel* model, HDC dc, const RECT* client) {
     RECT area = {client->left + 1, client->top + 1, client->right - 1, client->bottom - 1};
     HRGN clip = CreateRectRgnIndirect(&area);
@@ -245,9 +232,7 @@ void PaintCells(GridModel* model, HDC dc, const RECT* client) {
             int top = model->headerOffset + slotRow * model->vPitch + kCellInset;
             RECT rect = {left, top, left + model->cellWidth, top + model->cellHeight};
             int selected = cell < model->cellCount && SelectionIsSet(&model->selection, cell);
-            if (selected) FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
-            SetBkColor(dc, selected ? RGB(0, 0, 0) : RGB(255, 255, 255));
+            RowPaintSlotColors(dc, &rect, selected);
             if (model->painter) model->painter(cell, model, dc, &rect, selected ? 0 : 1, selected ? 1 : 0);
         }
     }
@@ -255,26 +240,12 @@ void PaintCells(GridModel* model, HDC dc, const RECT* client) {
     DeleteObject(clip);
 }
 
+void PaintContent(void* model, HDC dc, const RECT* client) {
+    PaintCells(static_cast<GridModel*>(model), dc, client);
+}
+
 void OnPaint(GridModel* model, HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HDC target = (memory && bitmap) ? memory : dc;
-    HGDIOBJ oldBitmap = (target == memory) ? SelectObject(memory, bitmap) : nullptr;
-    HGDIOBJ oldFont = GetCurrentObject(target, OBJ_FONT);
-    PaintFrame(model, target, &client);
-    PaintCells(model, target, &client);
-    SelectObject(target, oldFont);
-    if (target == memory) {
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, oldBitmap);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
-    EndPaint(window, &paint);
+    RowPaintBuffered(window, model->hasFocus, PaintContent, model);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "dialogs/row_box.h"
 
+#include "dialogs/row_paint.h"
 #include "dialogs/row_scroll.h"
 
 #include <windowsx.h>
@@ -12,7 +13,6 @@ namespace {
 
 const char kSelectionTag[] = "RbxSel";
 // The frame of a focused control; the palette has no such blue.
-const COLORREF kFocusFrameColor = RGB(80, 80, 224);
 
 long long Smaller(long long a, long long b) {
     return a < b ? a : b;
@@ -209,19 +209,6 @@ void OnWheel(RowBoxModel* model, int delta) {
 
 // ---- painting ----
 
-void PaintFrame(const RowBoxModel* model, HDC dc, const RECT* client) {
-    FillRect(dc, client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    RECT edge = *client;
-    DrawEdge(dc, &edge, EDGE_SUNKEN, BF_RECT);
-    if (!model->hasFocus) return;
-    HBRUSH frame = CreateSolidBrush(kFocusFrameColor);
-    RECT outer = *client;
-    FrameRect(dc, &outer, frame);
-    InflateRect(&outer, -1, -1);
-    FrameRect(dc, &outer, frame);
-    DeleteObject(frame);
-}
-
 void PaintRows(RowBoxModel* model, HDC dc, const RECT* client) {
     RECT area = {client->left + 3, client->top + kBandsTop, client->right - 3, client->bottom - 1};
     HRGN clip = CreateRectRgnIndirect(&area);
@@ -236,37 +223,19 @@ void PaintRows(RowBoxModel* model, HDC dc, const RECT* client) {
         RECT rowRect = {area.left, bandTop + kRowTextInset, area.right,
                         bandTop + kRowTextInset + model->charHeight};
         int selected = SelectionIsSet(&model->selection, row);
-        if (selected) FillRect(dc, &band, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
-        SetBkColor(dc, selected ? RGB(0, 0, 0) : RGB(255, 255, 255));
+        RowPaintSlotColors(dc, &band, selected);
         if (model->painter) model->painter(row, model, dc, &rowRect, selected ? 0 : 1, selected ? 1 : 0);
     }
     SelectClipRgn(dc, nullptr);
     DeleteObject(clip);
 }
 
-// Painted into a bitmap first: a list that scrolls by whole pages on every wheel notch would
-// flicker otherwise.
+void PaintContent(void* model, HDC dc, const RECT* client) {
+    PaintRows(static_cast<RowBoxModel*>(model), dc, client);
+}
+
 void OnPaint(RowBoxModel* model, HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HDC target = (memory && bitmap) ? memory : dc;
-    HGDIOBJ oldBitmap = (target == memory) ? SelectObject(memory, bitmap) : nullptr;
-    HGDIOBJ oldFont = GetCurrentObject(target, OBJ_FONT);
-    PaintFrame(model, target, &client);
-    PaintRows(model, target, &client);
-    SelectObject(target, oldFont);
-    if (target == memory) {
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, oldBitmap);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
-    EndPaint(window, &paint);
+    RowPaintBuffered(window, model->hasFocus, PaintContent, model);
 }
 
 } // namespace
