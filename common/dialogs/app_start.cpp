@@ -37,13 +37,13 @@ AppCommandHook commandHookBefore;
 AppCommandHook commandHookAfter;
 HWND hostWindows[2];
 
-bool RegisterToolkitClass(const ClassSpec& spec, HINSTANCE instance, const wchar_t* iconName) {
-    UnregisterClassW(spec.name, instance);
+bool RegisterToolkitClass(const ClassSpec& classSpec, HINSTANCE instance, const wchar_t* iconName) {
+    UnregisterClassW(classSpec.name, instance);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.style = spec.style;
-    windowClass.lpfnWndProc = spec.procedure;
-    windowClass.cbWndExtra = spec.extraBytes;
+    windowClass.style = classSpec.style;
+    windowClass.lpfnWndProc = classSpec.procedure;
+    windowClass.cbWndExtra = classSpec.extraBytes;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     if (iconName) {
@@ -54,12 +54,12 @@ bool RegisterToolkitClass(const ClassSpec& spec, HINSTANCE instance, const wchar
     }
     // The class gets a brush of its own: unregistering a class deletes its background brush, so a
     // shared palette brush would be gone after a second AppStart and dialogs would paint white.
-    windowClass.hbrBackground = spec.background == BackgroundPalette
+    windowClass.hbrBackground = classSpec.background == BackgroundPalette
                                     ? CreateSolidBrush(AppPaletteColor(AppColorBackground))
                                     : reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = spec.name;
+    windowClass.lpszClassName = classSpec.name;
     if (RegisterClassExW(&windowClass)) return true;
-    if (spec.background == BackgroundPalette) DeleteObject(windowClass.hbrBackground);
+    if (classSpec.background == BackgroundPalette) DeleteObject(windowClass.hbrBackground);
     return false;
 }
 
