@@ -13,7 +13,10 @@
 #include "dialogs/dialog_recording.h"
 #include "dialogs/item_kinds.h"
 #include "dialogs/items.h"
+#include "dialog_log_test_support.h"
 #include "support/test_environment.h"
+
+using namespace logtest;
 
 namespace {
 
@@ -23,51 +26,6 @@ void StartToolkit() {
 #else
     AppStart(GetModuleHandleW(nullptr), 0, 0, L"Recording Test", L"NOICON", nullptr, 12);
 #endif
-}
-
-// The log is written in text mode: every line feed arrives as CR LF.
-std::string Crlf(const std::string& text) {
-    std::string result;
-    for (char c : text) {
-        if (c == '\n') result += '\r';
-        result += c;
-    }
-    return result;
-}
-
-const std::string kRule = std::string(47, '=') + "\n";
-
-std::function<void()> timerAction;
-
-void CALLBACK RunTimerAction(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    std::function<void()> action = std::move(timerAction);
-    timerAction = nullptr;
-    if (action) action();
-}
-
-HWND watchedWindow;
-
-void CALLBACK CloseWatchedWindow(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    if (watchedWindow && IsWindow(watchedWindow)) PostMessageW(watchedWindow, WM_CLOSE, 0, 0);
-}
-
-// Runs the dialog modally and performs the action once it is shown; a dialog the action does not end
-// is closed after a while so that a failing test does not hang.
-int RunAndAct(Dialog* dialog, std::function<void()> action) {
-    timerAction = std::move(action);
-    watchedWindow = dialog->window;
-    SetTimer(nullptr, 0, 300, RunTimerAction);
-    UINT_PTR watchdog = SetTimer(nullptr, 0, 15000, CloseWatchedWindow);
-    int result = DlgRun(dialog);
-    KillTimer(nullptr, watchdog);
-    watchedWindow = nullptr;
-    return result;
-}
-
-void Click(DialogItem* button) {
-    SendMessageW(button->control, BM_CLICK, 0, 0);
 }
 
 int ReturnsZero(Dialog*) {
