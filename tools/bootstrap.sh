@@ -5,7 +5,7 @@ set -eu
 packages="
   cmake ninja-build
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  googletest libglm-dev
+  googletest libglm-dev libz-mingw-w64-dev qtbase5-dev-tools
   wine wine64 fonts-wine
   xvfb xauth xdotool imagemagick
   fonts-crosextra-carlito fonts-dejavu-core

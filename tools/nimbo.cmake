@@ -60,6 +60,35 @@ function(nimbo_add_gtest_folder folder)
   endforeach()
 endfunction()
 
+# nimbo_add_gtest_program(<target> PREFIX <prefix> SOURCES <files>... [LIBS <libs>...] [SUPPORT <variant>] [UI])
+# One GoogleTest program of the platform, the plug-in or their tools; CTest names its tests
+# <prefix>.<Suite>.<Test>. SUPPORT names the test-support variant (platform unless given); UI marks a
+# program that opens windows, so that it never runs beside another one that does.
+function(nimbo_add_gtest_program target)
+  cmake_parse_arguments(ARG "UI" "PREFIX;SUPPORT" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_SUPPORT)
+    set(ARG_SUPPORT platform)
+  endif()
+  add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} test_support_${ARG_SUPPORT} gtest)
+  target_compile_definitions(${target} PRIVATE NIMBO_SOURCE_DIR_UNIX="${PROJECT_SOURCE_DIR}")
+  set(props ENVIRONMENT "NIMBO_BUILD_DIR=${PROJECT_BINARY_DIR}")
+  if(ARG_UI)
+    list(APPEND props RESOURCE_LOCK desktop)
+  endif()
+  gtest_discover_tests(${target}
+    TEST_PREFIX "${ARG_PREFIX}."
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES ${props} TIMEOUT 600)
+endfunction()
+
+# The host, its mini apps and the engine live together in one folder, as they would be installed, so
+# that the host finds its DLLs beside it and test programs find them on Wine's PATH.
+set(NIMBO_BIN_DIR ${PROJECT_BINARY_DIR}/bin)
+string(REPLACE "/" "\\" NIMBO_BIN_DIR_WINDOWS "Z:${NIMBO_BIN_DIR}")
+
 # Test programs run under Wine through a wrapper that knows the build's private prefix.
 set(NIMBO_WINEPREFIX ${PROJECT_BINARY_DIR}/wineprefix)
 configure_file(${PROJECT_SOURCE_DIR}/tools/wine-run.in ${PROJECT_BINARY_DIR}/wine-run @ONLY

@@ -30,7 +30,9 @@ std::string UnixBuildFolder() {
 }
 
 const char* VariantName() {
-#ifdef NIMBO_PLUGIN
+#if defined(NIMBO_TEST_VARIANT)
+    return NIMBO_TEST_VARIANT;
+#elif defined(NIMBO_PLUGIN)
     return "plugin";
 #else
     return "installer";
