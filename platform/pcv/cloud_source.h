@@ -45,7 +45,9 @@ struct CloudBlock {
     double minimum[3]; // bounds of the block's points
     double maximum[3];
     uint64_t pointCount;
-    uint64_t channelMask;   // channels the block carries
+    uint64_t channelMask;  // channels the block carries
+    uint16_t intensityLow; // intensities at or below it show black, at or above intensityHigh white
+    uint16_t intensityHigh;
     const CloudNode* nodes; // nodes[0] is the root; parents come before their children
     uint32_t nodeCount;
 };
