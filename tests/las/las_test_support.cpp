@@ -2,6 +2,9 @@
 
 #include "support/test_environment.h"
 
+#include <gtest/gtest.h>
+
+#include <ctype.h>
 #include <string.h>
 
 namespace lastest {
@@ -35,8 +38,12 @@ uint32_t LoadU32(const std::string& bytes, size_t at) {
 
 } // namespace
 
-std::wstring Scratch(const std::wstring& name) {
-    return testenv::ScratchFolder(name);
+std::wstring Scratch() {
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("las_") + test->test_suite_name() + "_" + test->name();
+    std::wstring folder;
+    for (char c : name) folder += isalnum(static_cast<unsigned char>(c)) ? static_cast<wchar_t>(c) : L'_';
+    return testenv::ScratchFolder(folder);
 }
 
 std::wstring SampleFolder(std::string* where) {

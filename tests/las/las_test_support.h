@@ -12,8 +12,9 @@
 
 namespace lastest {
 
-// A fresh scratch folder for one test program's files.
-std::wstring Scratch(const std::wstring& name);
+// A fresh scratch folder named after the running test, so that tests running side by side never
+// share one.
+std::wstring Scratch();
 
 // The folder of the real sample files as a Windows path, or empty when it is missing (where explains
 // which folders were tried).
