@@ -115,9 +115,14 @@ int ReadRecords(LasFile* file, uint32_t count, wchar_t* error, int errorChars) {
 } // namespace
 
 int64_t LasReadPoints(LasFile* file, LasPoint* points, uint32_t maxPoints, wchar_t* error, int errorChars) {
-    if (!file || !file->handle || !file->buffer)
-        return LasFail(error, errorChars, L"The LAS file is not open") - 1;
-    if (maxPoints > 0 && !points) return LasFail(error, errorChars, L"No point array was given") - 1;
+    if (!file || !file->handle || !file->buffer) {
+        LasFail(error, errorChars, L"The LAS file is not open");
+        return -1;
+    }
+    if (maxPoints > 0 && !points) {
+        LasFail(error, errorChars, L"No point array was given");
+        return -1;
+    }
     const LasHeader& header = file->header;
     uint64_t remaining = header.pointCount - file->nextPoint;
     uint32_t wanted = remaining < maxPoints ? static_cast<uint32_t>(remaining) : maxPoints;

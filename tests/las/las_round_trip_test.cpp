@@ -37,26 +37,6 @@ std::vector<RoundTripCase> AllCases() {
     return cases;
 }
 
-void ExpectSamePoint(const LasPoint& want, const LasPoint& got, size_t index) {
-    SCOPED_TRACE("point " + std::to_string(index));
-    EXPECT_EQ(want.x, got.x);
-    EXPECT_EQ(want.y, got.y);
-    EXPECT_EQ(want.z, got.z);
-    EXPECT_EQ(want.intensity, got.intensity);
-    EXPECT_EQ(want.returnNumber, got.returnNumber);
-    EXPECT_EQ(want.numberOfReturns, got.numberOfReturns);
-    EXPECT_EQ(want.classification, got.classification);
-    EXPECT_EQ(want.classFlags, got.classFlags);
-    EXPECT_EQ(want.userData, got.userData);
-    EXPECT_EQ(want.pointSourceId, got.pointSourceId);
-    EXPECT_EQ(want.scanAngle, got.scanAngle);
-    EXPECT_EQ(want.gpsTime, got.gpsTime);
-    EXPECT_EQ(want.red, got.red);
-    EXPECT_EQ(want.green, got.green);
-    EXPECT_EQ(want.blue, got.blue);
-    EXPECT_EQ(want.nir, got.nir);
-}
-
 class RoundTrip : public testing::TestWithParam<RoundTripCase> {
 protected:
     static constexpr uint32_t kPoints = 500;
@@ -83,7 +63,7 @@ protected:
 TEST_P(RoundTrip, PointsReadBackAsTheFormatStoresThem) {
     ASSERT_EQ(written.size(), read.points.size());
     for (size_t i = 0; i < written.size(); ++i) {
-        ExpectSamePoint(lastest::AsStoredIn(written[i], GetParam().pointFormat), read.points[i], i);
+        lastest::ExpectSamePoint(lastest::AsStoredIn(written[i], GetParam().pointFormat), read.points[i], i);
         if (HasFailure()) return;
     }
 }
@@ -157,8 +137,8 @@ TEST(LasReader, LargeFileReadsInBatchesAndSeeks) {
     ASSERT_TRUE(read.error.empty()) << lastest::Narrow(read.error);
     ASSERT_EQ(count, read.points.size());
     for (uint32_t i = 0; i < count; i += 997)
-        ExpectSamePoint(lastest::AsStoredIn(points[i], 10), read.points[i], i);
-    ExpectSamePoint(lastest::AsStoredIn(points[count - 1], 10), read.points[count - 1], count - 1);
+        lastest::ExpectSamePoint(lastest::AsStoredIn(points[i], 10), read.points[i], i);
+    lastest::ExpectSamePoint(lastest::AsStoredIn(points[count - 1], 10), read.points[count - 1], count - 1);
 
     LasFile file;
     wchar_t error[kLasErrorChars] = L"";
@@ -166,11 +146,11 @@ TEST(LasReader, LargeFileReadsInBatchesAndSeeks) {
     std::vector<LasPoint> batch(count);
     ASSERT_EQ(1, LasSeekPoint(&file, 65432));
     EXPECT_EQ(3, LasReadPoints(&file, batch.data(), 3, error, kLasErrorChars));
-    ExpectSamePoint(read.points[65434], batch[2], 65434);
+    lastest::ExpectSamePoint(read.points[65434], batch[2], 65434);
     // One call may ask for far more than the buffer holds.
     ASSERT_EQ(1, LasSeekPoint(&file, 1));
     EXPECT_EQ(count - 1, LasReadPoints(&file, batch.data(), count, error, kLasErrorChars));
-    ExpectSamePoint(read.points[count - 1], batch[count - 2], count - 1);
+    lastest::ExpectSamePoint(read.points[count - 1], batch[count - 2], count - 1);
     EXPECT_EQ(0, LasReadPoints(&file, batch.data(), count, error, kLasErrorChars)) << "at the end";
     EXPECT_EQ(1, LasSeekPoint(&file, count)) << "the end is a valid position";
     EXPECT_EQ(0, LasSeekPoint(&file, count + 1));

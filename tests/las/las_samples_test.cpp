@@ -133,24 +133,7 @@ TEST_P(SampleFile, ClassesAndTheFirstRecordDecodeToTheirBytes) {
     std::map<int, uint64_t> classes;
     for (const LasPoint& p : read.points) ++classes[p.classification];
     EXPECT_EQ(GetParam().classes, classes);
-    const LasPoint& want = GetParam().first;
-    const LasPoint& got = read.points.at(0);
-    EXPECT_EQ(want.x, got.x);
-    EXPECT_EQ(want.y, got.y);
-    EXPECT_EQ(want.z, got.z);
-    EXPECT_EQ(want.intensity, got.intensity);
-    EXPECT_EQ(want.returnNumber, got.returnNumber);
-    EXPECT_EQ(want.numberOfReturns, got.numberOfReturns);
-    EXPECT_EQ(want.classification, got.classification);
-    EXPECT_EQ(want.classFlags, got.classFlags);
-    EXPECT_EQ(want.scanAngle, got.scanAngle);
-    EXPECT_EQ(want.userData, got.userData);
-    EXPECT_EQ(want.pointSourceId, got.pointSourceId);
-    EXPECT_EQ(want.gpsTime, got.gpsTime);
-    EXPECT_EQ(want.red, got.red);
-    EXPECT_EQ(want.green, got.green);
-    EXPECT_EQ(want.blue, got.blue);
-    EXPECT_EQ(0, got.nir);
+    lastest::ExpectSamePoint(GetParam().first, read.points.at(0), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Las, SampleFile, testing::ValuesIn(kSamples), [](const auto& info) {

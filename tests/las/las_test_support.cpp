@@ -172,6 +172,26 @@ std::vector<uint64_t> ReturnHistogram(const std::vector<LasPoint>& points) {
     return histogram;
 }
 
+void ExpectSamePoint(const LasPoint& want, const LasPoint& got, size_t index) {
+    SCOPED_TRACE("point " + std::to_string(index));
+    EXPECT_EQ(want.x, got.x);
+    EXPECT_EQ(want.y, got.y);
+    EXPECT_EQ(want.z, got.z);
+    EXPECT_EQ(want.intensity, got.intensity);
+    EXPECT_EQ(want.returnNumber, got.returnNumber);
+    EXPECT_EQ(want.numberOfReturns, got.numberOfReturns);
+    EXPECT_EQ(want.classification, got.classification);
+    EXPECT_EQ(want.classFlags, got.classFlags);
+    EXPECT_EQ(want.userData, got.userData);
+    EXPECT_EQ(want.pointSourceId, got.pointSourceId);
+    EXPECT_EQ(want.scanAngle, got.scanAngle);
+    EXPECT_EQ(want.gpsTime, got.gpsTime);
+    EXPECT_EQ(want.red, got.red);
+    EXPECT_EQ(want.green, got.green);
+    EXPECT_EQ(want.blue, got.blue);
+    EXPECT_EQ(want.nir, got.nir);
+}
+
 std::string Narrow(const std::wstring& text) {
     std::string out;
     for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';

@@ -51,6 +51,9 @@ bool ReadRawCounts(const std::wstring& path, RawCounts* counts);
 // Histogram of return numbers 1..15 (index 0 for return 1); return 0 is not counted.
 std::vector<uint64_t> ReturnHistogram(const std::vector<LasPoint>& points);
 
+// Compares every field, naming the point in the failure.
+void ExpectSamePoint(const LasPoint& want, const LasPoint& got, size_t index);
+
 // gtest-friendly text of a wide error.
 std::string Narrow(const std::wstring& text);
 
