@@ -83,7 +83,7 @@ int LasImport(const wchar_t* path, LidoraCloud* cloud, wchar_t* error) {
         Refuse(path, reason, error);
         return 0;
     }
-    const LasHeader& header = file.header;
+    const LasHeader header = file.header; // a copy: closing the file clears its record
     if (header.pointCount == 0) {
         LasClose(&file);
         Refuse(path, L"The file holds no points.", error);
