@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int64_t kMaxDivisor = INT32_MAX;
+constexpr int64_t kMaxDivisor = INT32_MAX; // the messages below spell it out
 const wchar_t* const kAxisNames[3] = {L"x", L"y", L"z"};
 
 int64_t GreatestCommonDivisor(int64_t a, int64_t b) {
@@ -92,9 +92,8 @@ int CommonScaleFind(const double scale[3], const double offset[3], const int32_t
             !(divisor = LeastCommonMultiple(divisor, denominator[axis]))) {
             swprintf(error, capacity,
                      L"The file's scales (x %.12g, y %.12g, z %.12g) have no common scale 1/n with a whole n "
-                     L"up to "
-                     L"%lld, so its coordinates cannot be held exactly in 32-bit integers.",
-                     scale[0], scale[1], scale[2], static_cast<long long>(kMaxDivisor));
+                     L"up to 2,147,483,647, so its coordinates cannot be held exactly in 32-bit integers.",
+                     scale[0], scale[1], scale[2]);
             return 0;
         }
     }

@@ -20,8 +20,9 @@ void Release(void* block) {
 int CloudAllocate(LidoraCloud* cloud, int64_t count, wchar_t* error) {
     *cloud = LidoraCloud{};
     if (count < 1 || count > kLidoraMaxPoints) {
-        swprintf(error, kLidoraErrorChars, L"%lld points are more than Lidora can hold (at most %lld).",
-                 static_cast<long long>(count), static_cast<long long>(kLidoraMaxPoints));
+        swprintf(error, kLidoraErrorChars,
+                 L"%lld points are more than Lidora can hold (at most 2,147,483,647).",
+                 static_cast<long long>(count));
         return 0;
     }
     size_t n = static_cast<size_t>(count);

@@ -8,7 +8,7 @@
 
 // The most points Lidora holds: the engine's summary counts in 32 bits and its point indexes are
 // signed 32-bit numbers.
-constexpr int64_t kLidoraMaxPoints = 2147483647;
+constexpr int64_t kLidoraMaxPoints = 2147483647; // messages spell it "2,147,483,647"
 constexpr int kLidoraErrorChars = 1024;
 
 struct LidoraCloud {

@@ -23,7 +23,10 @@ std::wstring SampleFolder() {
     for (const std::string& candidate : {source + "/../shared/data/las", source + "/../../shared/data/las"}) {
         std::wstring folder = WindowsPathOfUnix(candidate);
         DWORD attributes = GetFileAttributesW(folder.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return folder;
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        wchar_t full[MAX_PATH];
+        DWORD length = GetFullPathNameW(folder.c_str(), MAX_PATH, full, nullptr);
+        return length > 0 && length < MAX_PATH ? std::wstring(full, length) : folder;
     }
     return {};
 }
