@@ -37,6 +37,10 @@ ProjectKind ProjectKindOfText(const char* text, size_t length) {
         text += 3;
         length -= 3;
     }
+    while (length > 0 && (*text == ' ' || *text == '\t')) {
+        ++text;
+        --length;
+    }
     if (FirstLineIs(text, length, kProjectHeader)) return ProjectKindProject;
     if (FirstLineIs(text, length, kSessionHeader)) return ProjectKindSession;
     return ProjectKindNone;

@@ -11,5 +11,6 @@ enum ProjectKind { ProjectKindNone, ProjectKindProject, ProjectKindSession };
 
 // The kind of the file at path; for ProjectKindNone, reason (capacity characters) says why.
 ProjectKind ProjectFileCheck(const wchar_t* path, wchar_t* reason, size_t capacity);
-// The kind a file's first bytes show (a UTF-8 byte-order mark and blanks after the line are allowed).
+// The kind a file's first bytes show (a UTF-8 byte-order mark and blanks around the line are allowed,
+// as the engine allows them).
 ProjectKind ProjectKindOfText(const char* text, size_t length);
