@@ -110,16 +110,17 @@ TEST(ResourceCollection, FindsEveryIconOfTheCompiledCollectionWithItsBytes) {
     for (const char* name : {"red", "green", "blue", "yellow"}) {
         std::vector<unsigned char> found;
         std::string why;
-        std::string path = std::string(":/icons/") + name + ".ico";
+        std::string path = std::string(":/loaded/icons/") + name + ".ico";
         ASSERT_EQ(ResourceFind(tables, path.c_str(), &found, &why), kResourceFound) << path << " " << why;
         std::string original = SourceFile((std::string("tests/host/miniapp/icons/") + name + ".ico").c_str());
         EXPECT_EQ(std::string(found.begin(), found.end()), original) << path;
     }
     std::vector<unsigned char> found;
     std::string why;
-    EXPECT_EQ(ResourceFind(tables, ":/icons/none.ico", &found, &why), kResourceNotFound);
-    EXPECT_EQ(ResourceFind(tables, ":/icons", &found, &why), kResourceNotFound);
-    EXPECT_EQ(ResourceFind(tables, "icons/red.ico", &found, &why), kResourceFound);
+    EXPECT_EQ(ResourceFind(tables, ":/loaded/icons/none.ico", &found, &why), kResourceNotFound);
+    EXPECT_EQ(ResourceFind(tables, ":/loaded/icons", &found, &why), kResourceNotFound);
+    EXPECT_EQ(ResourceFind(tables, "loaded/icons/red.ico", &found, &why), kResourceFound);
+    EXPECT_EQ(ResourceFind(tables, ":/icons/red.ico", &found, &why), kResourceNotFound);
 }
 
 TEST(ResourceCollection, EveryTruncationIsRefusedWithoutReadingPastTheBytes) {
@@ -129,13 +130,13 @@ TEST(ResourceCollection, EveryTruncationIsRefusedWithoutReadingPastTheBytes) {
         std::string cut = bytes.substr(0, length);
         FlushBytes blob(cut);
         ResourceTables tables = TablesOf(blob, bytes);
-        for (const char* path : {":/icons/red.ico", ":/icons/yellow.ico"}) {
+        for (const char* path : {":/loaded/icons/red.ico", ":/loaded/icons/yellow.ico"}) {
             std::vector<unsigned char> found;
             std::string why;
             ResourceFindResult result = ResourceFind(tables, path, &found, &why);
             // The tree comes last in the file: whatever is found must still be whole.
             if (result == kResourceFound) {
-                std::string name = std::string("tests/host/miniapp/icons/") + (path + 8);
+                std::string name = std::string("tests/host/miniapp/icons/") + (path + 15);
                 EXPECT_EQ(std::string(found.begin(), found.end()), SourceFile(name.c_str())) << length;
             }
         }
@@ -181,8 +182,8 @@ TEST(ResourceCollection, DamagedTablesAreRefusedAsMalformed) {
         FlushBytes blob(damaged);
         ResourceTables tables = TablesOf(blob, damaged);
         int malformed = 0;
-        for (const char* path :
-             {":/icons/red.ico", ":/icons/green.ico", ":/icons/blue.ico", ":/icons/yellow.ico"}) {
+        for (const char* path : {":/loaded/icons/red.ico", ":/loaded/icons/green.ico",
+                                 ":/loaded/icons/blue.ico", ":/loaded/icons/yellow.ico"}) {
             std::vector<unsigned char> found;
             std::string why;
             ResourceFindResult result = ResourceFind(tables, path, &found, &why);

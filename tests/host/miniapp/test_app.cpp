@@ -26,8 +26,6 @@ bool qUnregisterResourceData(int version, const unsigned char* tree, const unsig
 unsigned char qResourceFeatureZlib() {
     return 0;
 }
-int qInitResources();
-int qCleanupResources();
 
 namespace {
 
@@ -494,18 +492,12 @@ const MAppSpaccel kKeyins[] = {
     {nullptr, nullptr, nullptr},
 };
 
-// The collection compiled into the module is registered while the module loads, as Qt's code does.
-struct ResourceRegistration {
-    ResourceRegistration() { qInitResources(); }
-} g_registration;
-
 } // namespace
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_DETACH) {
-        qCleanupResources();
-        Say("detached");
-    }
+    // The compiled collection registers itself while the module loads and unregisters itself when it
+    // goes (Qt's generated code has a static object for that).
+    if (reason == DLL_PROCESS_DETACH) Say("detached");
     return TRUE;
 }
 
@@ -513,7 +505,9 @@ extern "C" __declspec(dllexport) int MiniAppMain(void) {
     MAppSetFunc(MAppEventUnload, UnloadHook);
     MAppSetFunc(MAppEventIdle, IdleHook);
     g_self = MAppThis(0);
-    Say("main commands %d keyins %d", MAppCmdHooksPublish(kCommands), MAppCmdSpaccelsPublish(kKeyins));
+    int commands = MAppCmdHooksPublish(kCommands);
+    int keyins = MAppCmdSpaccelsPublish(kKeyins);
+    Say("main commands %d keyins %d", commands, keyins);
     intptr_t entry = WndMainMenuAddItem("Test App", nullptr, 0);
     WndMainMenuAddItem("First Item", MenuFirst, entry);
     WndMainMenuAddSeparator(entry);
