@@ -217,7 +217,7 @@ TEST(HostMiniApps, BrokenMiniAppsAreReportedAndTheHostGoesOn) {
     EXPECT_NE(errors.find("Mini app crashapp crashed in MiniAppMain (exception 0xC0000005)"),
               std::string::npos)
         << errors;
-    ExpectInOrder(run.output, {"crashapp starting", "main commands 18 keyins 18", "echo \"still here\""});
+    ExpectInOrder(run.output, {"crashapp starting", "main commands 19 keyins 19", "echo \"still here\""});
 }
 
 struct BadCommandLine {

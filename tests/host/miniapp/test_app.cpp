@@ -422,6 +422,14 @@ void UpdateCommand(const wchar_t* argument) {
     Say("update %d", VwUpdate(index));
 }
 
+// Painting outside a view's update is refused.
+void DrawNow(const wchar_t*) {
+    unsigned pixel = 0;
+    RasterPoint origin{0, 0}, size{1, 1};
+    Say("drawnow %d %d", DrawRaster(g_viewHandles[0], &origin, &size, 1, 1, 5, &pixel),
+        DrawRaster(nullptr, &origin, &size, 1, 1, 5, &pixel));
+}
+
 void Stop(const wchar_t*) {
     Say("stop %d", StateCmdStop());
 }
@@ -467,6 +475,7 @@ const MAppCmdHook kCommands[] = {
     {16, UpdateCommand, "Update", "Update"},
     {17, Stop, "Stop", "Stop"},
     {18, Idle, "Idle", "Idle"},
+    {19, DrawNow, "DrawNow", "Draw Now"},
     {0, nullptr, nullptr, nullptr},
 };
 
@@ -489,6 +498,7 @@ const MAppSpaccel kKeyins[] = {
     {L"Update", L"tm update", nullptr},
     {L"Stop", L"tm stop", nullptr},
     {L"Idle", L"tm idle", nullptr},
+    {L"DrawNow", L"tm drawnow", nullptr},
     {nullptr, nullptr, nullptr},
 };
 
