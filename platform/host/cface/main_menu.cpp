@@ -197,14 +197,20 @@ bool ChooseMenuItem(const std::string& entry, const std::string& item) {
 }
 
 std::vector<std::string> DescribeMenus() {
+    // In the order the menu bar shows them.
     std::vector<std::string> lines;
-    for (const MenuRecord& top : Records()) {
-        if (top.parent != 0) continue;
-        for (const MenuRecord& record : Records()) {
-            if (record.parent != top.id) continue;
+    for (int i = 0; i < GetMenuItemCount(g_bar); ++i) {
+        HMENU popup = GetSubMenu(g_bar, i);
+        const MenuRecord* top = nullptr;
+        for (const MenuRecord& record : Records())
+            if (record.parent == 0 && record.popup == popup) top = &record;
+        if (!top) continue;
+        for (int item = 0; item < GetMenuItemCount(popup); ++item) {
+            const MenuRecord* record = RecordOfId(int(GetMenuItemID(popup, item)));
+            if (!record) continue;
             lines.push_back(
-                "menu " + QuoteText(PlainLabel(top.label).c_str()) + " " +
-                (record.separator ? std::string("---") : QuoteText(PlainLabel(record.label).c_str())));
+                "menu " + QuoteText(PlainLabel(top->label).c_str()) + " " +
+                (record->separator ? std::string("---") : QuoteText(PlainLabel(record->label).c_str())));
         }
     }
     return lines;

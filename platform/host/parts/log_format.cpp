@@ -10,7 +10,14 @@ std::string FormatNumber(double value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
     if (value == 0) return "0";
-    char text[40];
+    char text[48];
+    // Plain decimals where they are short enough, else the shortest exponent form.
+    if (std::fabs(value) < 1e15 && std::fabs(value) >= 1e-6) {
+        for (int decimals = 0; decimals <= 20; ++decimals) {
+            snprintf(text, sizeof text, "%.*f", decimals, value);
+            if (strtod(text, nullptr) == value) return text;
+        }
+    }
     for (int precision = 1; precision <= 17; ++precision) {
         snprintf(text, sizeof text, "%.*g", precision, value);
         if (strtod(text, nullptr) == value) break;
