@@ -88,7 +88,8 @@ protected:
         ASSERT_TRUE(CreateDirectoryW((folder_ + L"\\las").c_str(), nullptr));
         ASSERT_EQ(WriteBlock(folder_ + L"\\las\\grid.las", format), L"");
         project_ = folder_ + L"\\site.prj";
-        ASSERT_TRUE(testenv::WriteFileBytes(project_, "[Ocularis project]\r\nStorage=las\r\n\r\nBlock grid\r\n"));
+        ASSERT_TRUE(
+            testenv::WriteFileBytes(project_, "[Ocularis project]\r\nStorage=las\r\n\r\nBlock grid\r\n"));
         pcvReInit();
         ASSERT_EQ(GuiDlg_ConvertLidoraProject(project_.c_str(), false, false, 0), 1);
         ASSERT_TRUE(WaitForEngine());
@@ -103,7 +104,8 @@ protected:
 std::wstring GuiDlgWithEngine::root_;
 
 // Runs call here while script drives the window titled title from another thread.
-template <typename Call> auto Beside(const std::wstring& title, const std::function<void(HWND)>& script, Call call) {
+template <typename Call>
+auto Beside(const std::wstring& title, const std::function<void(HWND)>& script, Call call) {
     ui::Beside driver(title, [&] {
         HWND window = WaitForDialog(title);
         if (window) script(window);
@@ -162,9 +164,11 @@ TEST_F(GuiDlgWithEngine, WithoutTheDialogTheChannelIsCheckedAgainstTheProject) {
 TEST_F(GuiDlgWithEngine, TheDialogShowsTheProjectsChannelsAndClassesAndOkWritesThem) {
     OpenProject(3);
     // Class names from the class file, colours from the viewer's table.
-    ASSERT_TRUE(testenv::WriteFileBytes(folder_ + L"\\city.ptc", "6, Houses, 200 60 60, 1\n5, Trees, 0 150 0, 1\n"));
+    ASSERT_TRUE(
+        testenv::WriteFileBytes(folder_ + L"\\city.ptc", "6, Houses, 200 60 60, 1\n5, Trees, 0 150 0, 1\n"));
     ClassificationMask256 mask{};
-    ASSERT_EQ(GuiDlg_initClassificationMaskForProject(&mask, project_.c_str(), folder_.c_str(), L"city.ptc"), 1);
+    ASSERT_EQ(GuiDlg_initClassificationMaskForProject(&mask, project_.c_str(), folder_.c_str(), L"city.ptc"),
+              1);
     static unsigned int colours[256][3];
     for (int c = 0; c < 256; ++c) colours[c][0] = colours[c][1] = colours[c][2] = 0;
     colours[2][0] = 255; // ground red in the viewer's table
@@ -176,10 +180,12 @@ TEST_F(GuiDlgWithEngine, TheDialogShowsTheProjectsChannelsAndClassesAndOkWritesT
         kVisibilityTitle,
         [&](HWND dialog) {
             for (int i = 0; i < kChannelCount; ++i)
-                if (HWND radio = GetDlgItem(dialog, kVisibilityChannelFirst + i)) radios.push_back(ui::Text(radio));
+                if (HWND radio = GetDlgItem(dialog, kVisibilityChannelFirst + i))
+                    radios.push_back(ui::Text(radio));
             HWND list = GetDlgItem(dialog, kVisibilityClassList);
             for (int row = 0; row < RowCount(list); ++row)
-                rows.push_back(RowText(list, row, 0) + L" " + RowText(list, row, 1) + L" " + RowText(list, row, 2));
+                rows.push_back(RowText(list, row, 0) + L" " + RowText(list, row, 1) + L" " +
+                               RowText(list, row, 2));
             testenv::SaveScreenshot("guidlg_dll_visibility");
             ui::Click(ui::FindByText(dialog, L"Classification", L"Button"));
             ClickRowCheckBox(list, RowOfClass(list, 5));
@@ -190,7 +196,8 @@ TEST_F(GuiDlgWithEngine, TheDialogShowsTheProjectsChannelsAndClassesAndOkWritesT
     ASSERT_EQ(result, 1);
     std::vector<std::wstring> expectedRadios;
     for (int i = 0; i < kChannelCount; ++i)
-        if (ChannelInMask(kChannels[i].number, pcvGetProjectChannelMask())) expectedRadios.push_back(kChannels[i].name);
+        if (ChannelInMask(kChannels[i].number, pcvGetProjectChannelMask()))
+            expectedRadios.push_back(kChannels[i].name);
     EXPECT_EQ(radios, expectedRadios);
     EXPECT_EQ(rows, (std::vector<std::wstring>{L"2 Ground 1,500", L"5 Trees 900", L"6 Houses 600"}));
     EXPECT_EQ(channel, 5u);
@@ -232,17 +239,21 @@ TEST_F(GuiDlgWithEngine, CancelChangesNothingAndWithoutAProjectNothingHappens) {
 TEST_F(GuiDlgWithEngine, ClassFilesSetTheMaskOrAreRefusedWithTheirLine) {
     std::wstring folder = testenv::ScratchFolder(L"guidlg_class_files");
     ASSERT_TRUE(CreateDirectoryW((folder + L"\\classes").c_str(), nullptr));
-    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\classes\\good.ptc", "6, Building, 1 2 3, 0\n7, Noise, 1 2 3, 0\n"));
-    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\classes\\bad.ptc", "2, Ground, 1 2 3, 1\n\n6, Building, 1 2 3\n"));
+    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\classes\\good.ptc",
+                                        "6, Building, 1 2 3, 0\n7, Noise, 1 2 3, 0\n"));
+    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\classes\\bad.ptc",
+                                        "2, Ground, 1 2 3, 1\n\n6, Building, 1 2 3\n"));
     ClassificationMask256 mask{};
-    EXPECT_EQ(GuiDlg_initClassificationMaskForProject(&mask, L"x.prj", folder.c_str(), L"classes\\good.ptc"), 1);
+    EXPECT_EQ(GuiDlg_initClassificationMaskForProject(&mask, L"x.prj", folder.c_str(), L"classes\\good.ptc"),
+              1);
     EXPECT_EQ(mask.active, 1u);
     EXPECT_FALSE(ClassMaskIsVisible(mask, 6));
     EXPECT_FALSE(ClassMaskIsVisible(mask, 7));
     EXPECT_TRUE(ClassMaskIsVisible(mask, 2));
 
     // A missing file, or none named: every class shown, without a word.
-    EXPECT_EQ(GuiDlg_initClassificationMaskForProject(&mask, L"x.prj", folder.c_str(), L"classes\\none.ptc"), 0);
+    EXPECT_EQ(GuiDlg_initClassificationMaskForProject(&mask, L"x.prj", folder.c_str(), L"classes\\none.ptc"),
+              0);
     for (uint32_t word : mask.classes) EXPECT_EQ(word, 0xFFFFFFFFu);
     mask = {};
     EXPECT_EQ(GuiDlg_initClassificationMaskForProject(&mask, L"x.prj", folder.c_str(), L""), 0);
@@ -259,13 +270,15 @@ TEST_F(GuiDlgWithEngine, ClassFilesSetTheMaskOrAreRefusedWithTheirLine) {
             ui::AnswerMessageBox(box, L"OK");
         },
         [&] {
-            return GuiDlg_initClassificationMaskForProject(&mask, L"x.prj", folder.c_str(), L"classes\\bad.ptc");
+            return GuiDlg_initClassificationMaskForProject(&mask, L"x.prj", folder.c_str(),
+                                                           L"classes\\bad.ptc");
         });
     EXPECT_EQ(result, 0);
     EXPECT_NE(shown.find(L"line 3"), std::wstring::npos) << Narrow(shown);
     EXPECT_NE(shown.find(L"bad.ptc"), std::wstring::npos) << Narrow(shown);
     for (uint32_t word : mask.classes) EXPECT_EQ(word, 0xFFFFFFFFu);
-    EXPECT_EQ(GuiDlg_initClassificationMaskForProject(nullptr, L"x.prj", folder.c_str(), L"classes\\good.ptc"), 0);
+    EXPECT_EQ(
+        GuiDlg_initClassificationMaskForProject(nullptr, L"x.prj", folder.c_str(), L"classes\\good.ptc"), 0);
 }
 
 TEST_F(GuiDlgWithEngine, SnapSettingsThroughTheDll) {
@@ -274,7 +287,8 @@ TEST_F(GuiDlgWithEngine, SnapSettingsThroughTheDll) {
         kSnapTitle,
         [&](HWND dialog) {
             ui::Click(GetDlgItem(dialog, kSnapViewFirst + 7));
-            ui::WaitUntil([&] { return ui::CheckState(GetDlgItem(dialog, kSnapViewFirst + 7)) == BST_CHECKED; });
+            ui::WaitUntil(
+                [&] { return ui::CheckState(GetDlgItem(dialog, kSnapViewFirst + 7)) == BST_CHECKED; });
             ui::Click(GetDlgItem(dialog, IDOK));
         },
         [&] { return GuiDlg_openSnapSettings(&mask, nullptr, nullptr); });

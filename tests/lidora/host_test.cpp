@@ -79,12 +79,12 @@ protected:
     std::wstring ProbeFile(int n) const { return folder_ + L"\\probe" + std::to_wstring(n) + L".bin"; }
     std::string ProbeLine(int n) const { return "keyin probe lidora " + Utf8(ProbeFile(n)); }
 
-    lidoratest::HostResult Run(const std::vector<std::string>& lines,
-                               const std::function<void()>& during = {}) {
-        lidoratest::HostResult result = lidoratest::RunHostScript(
-            folder_, {lidoratest::BinFolder() + L"\\lidor.ix", lidoratest::ProbeModule()}, lines, during);
-        EXPECT_TRUE(result.finished) << "the host did not end";
-        EXPECT_EQ(result.exitCode, 0u) << result.out;
+    hostrun::Result Run(const std::vector<std::string>& lines, const std::function<void()>& during = {}) {
+        hostrun::Result result = lidoratest::RunHostScript(
+            L"lidora_host_run", {lidoratest::BinFolder() + L"\\lidor.ix", lidoratest::ProbeModule()}, lines,
+            during);
+        EXPECT_TRUE(result.started && !result.timedOut) << "the host did not run to its end";
+        EXPECT_EQ(result.exitCode, 0) << hostrun::Joined(result.output) << hostrun::Joined(result.errors);
         return result;
     }
 
@@ -137,7 +137,7 @@ TEST_F(LidoraInHost, RealLasFilesLoadWithEveryCoordinateReproduced) {
     std::wstring samples = lidoratest::SampleFolder();
     ASSERT_FALSE(samples.empty());
     std::vector<std::wstring> texts;
-    lidoratest::HostResult result =
+    hostrun::Result result =
         Run({"keyin lidora load " + Utf8(samples + L"\\simple.las"), ProbeLine(1),
              "keyin lidora load \"" + Utf8(samples + L"\\vegetation_1_3.las") + "\"", ProbeLine(2),
              "keyin lidora load " + Utf8(samples + L"\\test1_4.las"), ProbeLine(3)},
