@@ -133,23 +133,30 @@ TEST_F(VisibilityDialogTest, CancelAndEscapeChangeNothing) {
     }
 }
 
-TEST_F(VisibilityDialogTest, EnterAcceptsAndTabWalksEveryControl) {
+TEST_F(VisibilityDialogTest, TabWalksEveryControlArrowsChooseTheChannelEnterAccepts) {
     std::vector<int> order;
+    bool classificationChecked = false;
     int result = Run([&](HWND dialog) {
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 7; ++i) {
             HWND focus = ui::FocusOf(dialog);
             order.push_back(GetDlgCtrlID(focus));
             ui::PressKeyInFocus(dialog, VK_TAB);
             ui::WaitUntil([&] { return ui::FocusOf(dialog) != focus; }, 2000);
         }
-        // Back on OK's neighbour: Enter presses the default button wherever the focus is not a button.
-        SetFocus(nullptr);
-        ui::PressKey(GetDlgItem(dialog, kVisibilityClassList), VK_RETURN);
+        order.push_back(GetDlgCtrlID(ui::FocusOf(dialog))); // round to the channels again
+        // Up from RGB colour to Classification, which an arrow key also checks.
+        HWND classification = RadioOf(dialog, 5);
+        ui::PressKeyInFocus(dialog, VK_UP);
+        classificationChecked =
+            ui::WaitUntil([&] { return ui::CheckState(classification) == BST_CHECKED; }, 2000) &&
+            ui::FocusOf(dialog) == classification;
+        ui::PressKeyInFocus(dialog, VK_RETURN);
     });
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(choice_.channel, 7u);
+    EXPECT_TRUE(classificationChecked);
+    EXPECT_EQ(choice_.channel, 5u);
     EXPECT_TRUE(ClassMaskIsVisible(choice_.mask, 6));
-    std::vector<int> expected = {kVisibilityChannelFirst + 3,
+    std::vector<int> expected = {kVisibilityChannelFirst + 3, // RGB colour, the checked channel
                                  kVisibilityClassList,
                                  kVisibilityShowAll,
                                  kVisibilityHideAll,
