@@ -21,7 +21,8 @@ void ConvertOnWorker(std::shared_ptr<ConversionRequest> request, const WorkProgr
     wchar_t error[kPathChars + 512] = L"";
     LoadedProject* project = ConvertAndLoad(*request, progress, error, kPathChars + 512);
     if (!project) {
-        EngineErrorSet(error);
+        // Work stopped by pcvReInit or pcvFree is no failure to report.
+        if (!(progress.cancel && *progress.cancel)) EngineErrorSet(error);
         return;
     }
     project->cache.reportFailure = [](void*, const wchar_t* text) { EngineErrorSet(text); };

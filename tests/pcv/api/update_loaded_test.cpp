@@ -210,6 +210,34 @@ TEST_F(ProjectCommands, FailuresComeBackAsTextsOnce) {
     EXPECT_EQ(UpdateLoadedAndReload(scene), L"");
 }
 
+TEST_F(ProjectCommands, ReInitStopsAConversionAndLeavesNoStorageToLoad) {
+    pcvtest::MemoryScene scene = pcvtest::MakeScene(3000000);
+    CreateDirectoryW(dataFolder.c_str(), nullptr);
+    ASSERT_TRUE(pcvtest::WriteLoadedPointsProject(dataFolder));
+    pcvSetMemoryPoints(scene.points.data(), scene.classes.data(), scene.intensities.data(),
+                       scene.colours.data(), &scene.summary);
+    ASSERT_EQ(pcvConvertLidoraProject((dataFolder + L"\\LoadedPoints.prj").c_str(), 0x100000A2, nullptr, 0,
+                                      false, true),
+              1);
+    EXPECT_LT(pcvCalculateGetProgressStatus(), 100);
+    Sleep(100);
+    pcvReInit();
+    EXPECT_EQ(pcvCalculateGetProgressStatus(), 100);
+    EXPECT_FALSE(pcvIsProjectLoaded());
+    EXPECT_EQ(apitest::TakeError(), L"") << "a stopped conversion is no failure";
+    EXPECT_FALSE(pcvtest::ListFiles(dataFolder).count(L"octree\\LoadedPoints.oct"));
+    // The points were handed over for that conversion only.
+    EXPECT_EQ(pcvConvertLidoraProject((dataFolder + L"\\LoadedPoints.prj").c_str(), 0x100000A2, nullptr, 0,
+                                      false, true),
+              0);
+    EXPECT_EQ(apitest::TakeError(), L"No points were handed over in memory to convert.");
+    // Loading what is there fails with the reason.
+    unsigned int ignored = 0;
+    EXPECT_NE(apitest::LoadProject(dataFolder + L"\\LoadedPoints.prj", &ignored)
+                  .find(L"has no source to convert it from"),
+              std::wstring::npos);
+}
+
 TEST_F(ProjectCommands, LasProjectsConvertOnceAndLoadFromStorageThen) {
     std::wstring folder = settings + L"\\site";
     CreateDirectoryW(folder.c_str(), nullptr);
