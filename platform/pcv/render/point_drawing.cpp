@@ -18,8 +18,9 @@ inline float Relative(int32_t value, int32_t reference) {
         static_cast<int32_t>(static_cast<uint32_t>(value) - static_cast<uint32_t>(reference)));
 }
 
+// The nearest of 0 to 255.
 inline int Clamp255(float value) {
-    return static_cast<int>(std::min(std::max(value, 0.0f), 255.0f));
+    return static_cast<int>(std::min(std::max(value + 0.5f, 0.0f), 255.0f));
 }
 
 template <ColourKind Kind> inline uint32_t ColourOf(const PointColouring& c, uint32_t i, float relativeZ) {

@@ -258,8 +258,9 @@ SelectionLimits SelectionLimitsFor(const ProjectionImageData& view, uint64_t bud
     SelectionLimits limits;
     int splat = SplatPixels(view.pointSize);
     limits.pointBudget = budget;
-    // A node whose points stand closer than half a footprint only covers what its parent covered.
-    limits.smallestPixelSpacing = 0.5 * splat;
+    // Nodes whose points stand closer than a quarter footprint add nothing visible: their ancestors'
+    // footprints, scattered as lidar points are, already cover the ground they show.
+    limits.smallestPixelSpacing = 0.25 * splat;
     bool grows = view.pointSizeAttenuation > 0.0f && !(view.flags & PcvViewParallel);
     limits.marginPixels = (grows ? kLargestSplat : splat) + 1.0;
     return limits;
