@@ -1,5 +1,10 @@
 // Writing uncompressed LAS files of any version 1.0 to 1.4 and point format 0 to 10: for tests,
 // benchmarks and sample scenes. The header's counts and bounds are filled in when the file is finished.
+// In LAS 1.4 the legacy 32-bit count and return counts are 0 for formats 6 to 10 (as the format asks),
+// the 64-bit ones always filled. Return numbers, classes and flags keep the bits the format holds;
+// formats 0 to 5 hold scan angles from -128 to 127 degrees and clamp others to those ends. Version 1.0
+// files carry the two-byte start signature before the points. The records written are empty
+// (user "Nimbo", record ids 0, 1, ...).
 #pragma once
 
 #include "las_reader.h"
