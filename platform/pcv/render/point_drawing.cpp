@@ -1,5 +1,7 @@
 #include "render/point_drawing.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -18,8 +20,9 @@ inline float Relative(int32_t value, int32_t reference) {
         static_cast<int32_t>(static_cast<uint32_t>(value) - static_cast<uint32_t>(reference)));
 }
 
+// The nearest of 0 to 255.
 inline int Clamp255(float value) {
-    return static_cast<int>(std::min(std::max(value, 0.0f), 255.0f));
+    return static_cast<int>(std::min(std::max(value + 0.5f, 0.0f), 255.0f));
 }
 
 template <ColourKind Kind> inline uint32_t ColourOf(const PointColouring& c, uint32_t i, float relativeZ) {
@@ -38,43 +41,86 @@ template <ColourKind Kind> inline uint32_t ColourOf(const PointColouring& c, uin
     }
 }
 
-// One instance per colour kind, projection, class filter and footprint: every test that does not
-// change within a node is decided before its loop.
-template <ColourKind Kind, bool Perspective, bool Filter, bool Wide>
-uint32_t DrawPoints(const EyeTarget& target, const NodeTransform& x, const NodeDraw& draw) {
-    const int32_t* offsets = draw.points->offsets;
-    const uint8_t* classes = draw.points->classification;
-    const uint8_t* visible = draw.visibleClasses;
-    const PointColouring colouring = draw.colouring;
-    const float a00 = x.axis[0][0], a01 = x.axis[0][1], a02 = x.axis[0][2], c0 = x.constant[0];
-    const float a10 = x.axis[1][0], a11 = x.axis[1][1], a12 = x.axis[1][2], c1 = x.constant[1];
-    const float a20 = x.axis[2][0], a21 = x.axis[2][1], a22 = x.axis[2][2], c2 = x.constant[2];
-    const int32_t r0 = x.reference[0], r1 = x.reference[1], r2 = x.reference[2];
-    const float keyLow = x.keyLow, keyHigh = x.keyHigh;
-    const float columnCentre = x.columnCentre, rowCentre = x.rowCentre;
-    const int width = target.width;
-    const int splat = draw.splat;
-    const int half = (splat - 1) / 2;
-    // Positions outside these bounds put no pixel into the target.
-    const float columnLow = Wide ? static_cast<float>(-splat) : 0.0f;
-    const float columnHigh = static_cast<float>(width + (Wide ? splat : 0));
-    const float rowLow = static_cast<float>(target.rowBegin - (Wide ? splat : 0));
-    const float rowHigh = static_cast<float>(target.rowEnd + (Wide ? splat : 0));
-    uint32_t* const colour = target.colour;
-    uint32_t* const depth = target.depth;
-    const uint32_t count = draw.count, step = draw.step;
-    uint32_t looked = 0;
-    for (uint32_t i = 0; i < count; i += step) {
-        ++looked;
+constexpr int kBatch = 64;
+
+// Points go in batches: the first pass projects them and asks for their pixels' cache lines, the
+// second keeps the nearer samples, by then mostly in cache. The misses of a batch overlap instead of
+// following one another.
+struct Batch {
+    uint64_t* pixel[kBatch];
+    uint64_t sample[kBatch];
+    int firstColumn[kBatch]; // footprints wider than a pixel: their top left pixel
+    int firstRow[kBatch];
+    int size;
+};
+
+// The projection of one node's points into one eye, with every constant of the loop at hand. Point
+// i's offsets less the reference are (fx, fy, fz); the results are exactly the same whether a point
+// goes through the single or the four-at-a-time path.
+template <ColourKind Kind, bool Perspective, bool Filter, bool Wide> struct NodeProjector {
+    const int32_t* offsets;
+    const uint8_t* classes;
+    const uint8_t* visible;
+    PointColouring colouring;
+    float a[3][3];
+    float c[3];
+    int32_t reference[3];
+    float keyLow, keyHigh;
+    float columnCentre, rowCentre;
+    float columnLow, columnHigh, rowLow, rowHigh; // positions that put a pixel into the target
+    uint64_t* samples;
+    int width;
+    int splat;
+    int half;
+
+    NodeProjector(const EyeTarget& target, const NodeTransform& x, const NodeDraw& draw) {
+        offsets = draw.points->offsets;
+        classes = draw.points->classification;
+        visible = draw.visibleClasses;
+        colouring = draw.colouring;
+        std::memcpy(a, x.axis, sizeof a);
+        std::memcpy(c, x.constant, sizeof c);
+        std::memcpy(reference, x.reference, sizeof reference);
+        keyLow = x.keyLow;
+        keyHigh = x.keyHigh;
+        columnCentre = x.columnCentre;
+        rowCentre = x.rowCentre;
+        width = target.width;
+        splat = draw.splat;
+        half = (splat - 1) / 2;
+        columnLow = Wide ? static_cast<float>(-splat) : 0.0f;
+        columnHigh = static_cast<float>(width + (Wide ? splat : 0));
+        rowLow = static_cast<float>(target.rowBegin - (Wide ? splat : 0));
+        rowHigh = static_cast<float>(target.rowEnd + (Wide ? splat : 0));
+        samples = target.samples;
+    }
+
+    // Adds a projected point to the batch.
+    void Keep(Batch& batch, uint32_t i, float column, float row, float key, float fz) const {
+        int n = batch.size++;
+        batch.sample[n] = MakeSample(KeyOf(key), ColourOf<Kind>(colouring, i, fz));
+        if constexpr (!Wide) {
+            batch.pixel[n] =
+                samples + static_cast<size_t>(static_cast<int>(row)) * width + static_cast<int>(column);
+            _mm_prefetch(reinterpret_cast<const char*>(batch.pixel[n]), _MM_HINT_T0);
+        } else {
+            // Shifted by the footprint so that truncation is the floor.
+            batch.firstColumn[n] = static_cast<int>(column + splat) - splat - half;
+            batch.firstRow[n] = static_cast<int>(row + splat) - splat - half;
+        }
+    }
+
+    void One(Batch& batch, uint32_t i) const {
         if constexpr (Filter) {
-            if (!visible[classes[i]]) continue;
+            if (!visible[classes[i]]) return;
         }
         const int32_t* o = offsets + 3 * static_cast<size_t>(i);
-        const float fx = Relative(o[0], r0), fy = Relative(o[1], r1), fz = Relative(o[2], r2);
-        const float key = a20 * fx + a21 * fy + a22 * fz + c2;
-        if (!(key >= keyLow && key <= keyHigh)) continue;
-        float u = a00 * fx + a01 * fy + a02 * fz + c0;
-        float v = a10 * fx + a11 * fy + a12 * fz + c1;
+        const float fx = Relative(o[0], reference[0]), fy = Relative(o[1], reference[1]),
+                    fz = Relative(o[2], reference[2]);
+        const float key = a[2][0] * fx + a[2][1] * fy + a[2][2] * fz + c[2];
+        if (!(key >= keyLow && key <= keyHigh)) return;
+        float u = a[0][0] * fx + a[0][1] * fy + a[0][2] * fz + c[0];
+        float v = a[1][0] * fx + a[1][1] * fy + a[1][2] * fz + c[1];
         if constexpr (Perspective) {
             const float inverse = 1.0f / key;
             u *= inverse;
@@ -82,36 +128,111 @@ uint32_t DrawPoints(const EyeTarget& target, const NodeTransform& x, const NodeD
         }
         const float column = columnCentre + u;
         const float row = rowCentre + v;
-        if (!(column >= columnLow && column < columnHigh && row >= rowLow && row < rowHigh)) continue;
-        const uint32_t depthKey = KeyOf(key);
-        if constexpr (!Wide) {
-            const size_t at = static_cast<size_t>(static_cast<int>(row)) * width + static_cast<int>(column);
-            if (depthKey < depth[at]) {
-                depth[at] = depthKey;
-                colour[at] = ColourOf<Kind>(colouring, i, fz);
+        if (!(column >= columnLow && column < columnHigh && row >= rowLow && row < rowHigh)) return;
+        Keep(batch, i, column, row, key, fz);
+    }
+
+    // Points i to i + 3, whose twelve offsets are read as three vectors and sorted into x, y and z.
+    void Four(Batch& batch, uint32_t i) const {
+        const __m128i* o = reinterpret_cast<const __m128i*>(offsets + 3 * static_cast<size_t>(i));
+        const __m128i ra = _mm_setr_epi32(reference[0], reference[1], reference[2], reference[0]);
+        const __m128i rb = _mm_setr_epi32(reference[1], reference[2], reference[0], reference[1]);
+        const __m128i rc = _mm_setr_epi32(reference[2], reference[0], reference[1], reference[2]);
+        const __m128 p = _mm_cvtepi32_ps(_mm_sub_epi32(_mm_loadu_si128(o), ra));     // x0 y0 z0 x1
+        const __m128 q = _mm_cvtepi32_ps(_mm_sub_epi32(_mm_loadu_si128(o + 1), rb)); // y1 z1 x2 y2
+        const __m128 r = _mm_cvtepi32_ps(_mm_sub_epi32(_mm_loadu_si128(o + 2), rc)); // z2 x3 y3 z3
+        const __m128 fx =
+            _mm_shuffle_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(0, 0, 3, 0)),
+                           _mm_shuffle_ps(q, r, _MM_SHUFFLE(0, 1, 0, 2)), _MM_SHUFFLE(2, 0, 1, 0));
+        const __m128 fy =
+            _mm_shuffle_ps(_mm_shuffle_ps(p, q, _MM_SHUFFLE(0, 0, 0, 1)),
+                           _mm_shuffle_ps(q, r, _MM_SHUFFLE(0, 2, 0, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128 fz =
+            _mm_shuffle_ps(_mm_shuffle_ps(p, q, _MM_SHUFFLE(1, 1, 2, 2)),
+                           _mm_shuffle_ps(r, r, _MM_SHUFFLE(3, 3, 0, 0)), _MM_SHUFFLE(2, 0, 2, 0));
+        auto row3 = [&](int k) {
+            return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(a[k][0]), fx),
+                                                    _mm_mul_ps(_mm_set1_ps(a[k][1]), fy)),
+                                         _mm_mul_ps(_mm_set1_ps(a[k][2]), fz)),
+                              _mm_set1_ps(c[k]));
+        };
+        const __m128 key = row3(2);
+        __m128 u = row3(0), v = row3(1);
+        if constexpr (Perspective) {
+            const __m128 inverse = _mm_div_ps(_mm_set1_ps(1.0f), key);
+            u = _mm_mul_ps(u, inverse);
+            v = _mm_mul_ps(v, inverse);
+        }
+        const __m128 column = _mm_add_ps(_mm_set1_ps(columnCentre), u);
+        const __m128 row = _mm_add_ps(_mm_set1_ps(rowCentre), v);
+        __m128 inside =
+            _mm_and_ps(_mm_cmpge_ps(key, _mm_set1_ps(keyLow)), _mm_cmple_ps(key, _mm_set1_ps(keyHigh)));
+        inside = _mm_and_ps(inside, _mm_and_ps(_mm_cmpge_ps(column, _mm_set1_ps(columnLow)),
+                                               _mm_cmplt_ps(column, _mm_set1_ps(columnHigh))));
+        inside = _mm_and_ps(inside, _mm_and_ps(_mm_cmpge_ps(row, _mm_set1_ps(rowLow)),
+                                               _mm_cmplt_ps(row, _mm_set1_ps(rowHigh))));
+        int lanes = _mm_movemask_ps(inside);
+        if (lanes == 0) return;
+        alignas(16) float columns[4], rows[4], keys[4], zs[4];
+        _mm_store_ps(columns, column);
+        _mm_store_ps(rows, row);
+        _mm_store_ps(keys, key);
+        _mm_store_ps(zs, fz);
+        for (int lane = 0; lane < 4; ++lane) {
+            if (!(lanes & (1 << lane))) continue;
+            if constexpr (Filter) {
+                if (!visible[classes[i + lane]]) continue;
             }
-        } else {
-            // Shifted by the footprint so that truncation is the floor.
-            const int columnFirst = static_cast<int>(column + splat) - splat - half;
-            const int rowFirst = static_cast<int>(row + splat) - splat - half;
-            const int c0i = std::max(columnFirst, 0), c1i = std::min(columnFirst + splat, width);
-            const int r0i = std::max(rowFirst, target.rowBegin),
-                      r1i = std::min(rowFirst + splat, target.rowEnd);
-            if (c0i >= c1i || r0i >= r1i) continue;
-            const uint32_t pixel = ColourOf<Kind>(colouring, i, fz);
-            for (int rr = r0i; rr < r1i; ++rr) {
-                uint32_t* depthRow = depth + static_cast<size_t>(rr) * width;
-                uint32_t* colourRow = colour + static_cast<size_t>(rr) * width;
-                for (int cc = c0i; cc < c1i; ++cc) {
-                    if (depthKey < depthRow[cc]) {
-                        depthRow[cc] = depthKey;
-                        colourRow[cc] = pixel;
+            Keep(batch, i + lane, columns[lane], rows[lane], keys[lane], zs[lane]);
+        }
+    }
+
+    // The nearer sample wins: its key is in the high half. No branch on the outcome.
+    void Flush(Batch& batch, int rowBegin, int rowEnd) const {
+        for (int j = 0; j < batch.size; ++j) {
+            const uint64_t sample = batch.sample[j];
+            if constexpr (!Wide) {
+                const uint64_t old = *batch.pixel[j];
+                *batch.pixel[j] = sample < old ? sample : old;
+            } else {
+                const int c0 = std::max(batch.firstColumn[j], 0),
+                          c1 = std::min(batch.firstColumn[j] + splat, width);
+                const int r0 = std::max(batch.firstRow[j], rowBegin),
+                          r1 = std::min(batch.firstRow[j] + splat, rowEnd);
+                for (int rr = r0; rr < r1; ++rr) {
+                    uint64_t* line = samples + static_cast<size_t>(rr) * width;
+                    for (int cc = c0; cc < c1; ++cc) {
+                        const uint64_t old = line[cc];
+                        line[cc] = sample < old ? sample : old;
                     }
                 }
             }
         }
+        batch.size = 0;
     }
-    return looked;
+};
+
+// One instance per colour kind, projection, class filter and footprint: every test that does not
+// change within a node is decided before its loop.
+template <ColourKind Kind, bool Perspective, bool Filter, bool Wide>
+uint32_t DrawPoints(const EyeTarget& target, const NodeTransform& x, const NodeDraw& draw) {
+    const NodeProjector<Kind, Perspective, Filter, Wide> projector(target, x, draw);
+    Batch batch;
+    batch.size = 0;
+    const uint32_t count = draw.count, step = draw.step;
+    uint32_t i = 0;
+    if (step == 1) {
+        while (i + 4 <= count) {
+            uint32_t end = std::min(count & ~3u, i + kBatch);
+            for (; i < end; i += 4) projector.Four(batch, i);
+            projector.Flush(batch, target.rowBegin, target.rowEnd);
+        }
+    }
+    while (i < count) {
+        for (int n = 0; n < kBatch && i < count; ++n, i += step) projector.One(batch, i);
+        projector.Flush(batch, target.rowBegin, target.rowEnd);
+    }
+    return (count + step - 1) / step;
 }
 
 using DrawFunction = uint32_t (*)(const EyeTarget&, const NodeTransform&, const NodeDraw&);

@@ -1,6 +1,6 @@
 // The drawing loop: projects a node's points into one eye's image with a per-node transform in single
-// precision relative to the camera, tests them against the eye's depth buffer as integers and writes
-// the colours of the nearest.
+// precision relative to the camera and keeps, per pixel, the nearest point's depth and colour as one
+// integer sample.
 #pragma once
 
 #include "render/point_colours.h"
@@ -8,13 +8,25 @@
 
 #include <stdint.h>
 
-constexpr uint32_t kEmptyDepth = 0xFFFFFFFFu;
+// A pixel's sample: the depth key of its nearest point in the high half and that point's colour,
+// inverted, in the low half, so that the nearer of two samples is the smaller number and a buffer
+// cleared to all ones holds empty pixels of the background colour (black).
+constexpr uint64_t kEmptySample = ~0ull;
+constexpr uint8_t kEmptySampleByte = 0xFF;
+inline uint64_t MakeSample(uint32_t key, uint32_t colour) {
+    return (static_cast<uint64_t>(key) << 32) | ~colour;
+}
+inline uint32_t SampleKey(uint64_t sample) {
+    return static_cast<uint32_t>(sample >> 32);
+}
+inline uint32_t SampleColour(uint64_t sample) {
+    return ~static_cast<uint32_t>(sample) & 0xFFFFFFu;
+}
 constexpr int kLargestSplat = 64;
 
-// The part of one eye's image a worker owns: rows rowBegin to rowEnd - 1 of the full image.
+// The part of one eye's samples a worker owns: rows rowBegin to rowEnd - 1 of the full image.
 struct EyeTarget {
-    uint32_t* colour; // width * height pixels of the eye, top row first
-    uint32_t* depth;
+    uint64_t* samples; // width * height of the eye, top row first
     int width;
     int rowBegin;
     int rowEnd;

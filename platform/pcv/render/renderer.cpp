@@ -27,29 +27,28 @@ LARGE_INTEGER Now() {
     return now;
 }
 
-uint32_t* AllocatePixels(size_t pixels) {
-    return static_cast<uint32_t*>(
-        VirtualAlloc(nullptr, pixels * 4, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+void* AllocatePages(size_t bytes) {
+    return VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
 }
 
-void FreePixels(uint32_t* pixels) {
-    if (pixels) VirtualFree(pixels, 0, MEM_RELEASE);
+void FreePages(void* pages) {
+    if (pages) VirtualFree(pages, 0, MEM_RELEASE);
 }
 
-// Room for pixels in the image and in the depth buffers; what was there is kept when nothing grows.
+// Room for pixels in the image and in the samples; what was there is kept when nothing grows.
 bool EnsurePixels(Renderer* renderer, size_t pixels) {
     if (pixels <= renderer->pixelCapacity) return true;
-    uint32_t* image = AllocatePixels(pixels);
-    uint32_t* depth = AllocatePixels(pixels);
-    if (!image || !depth) {
-        FreePixels(image);
-        FreePixels(depth);
+    uint32_t* image = static_cast<uint32_t*>(AllocatePages(pixels * sizeof(uint32_t)));
+    uint64_t* samples = static_cast<uint64_t*>(AllocatePages(pixels * sizeof(uint64_t)));
+    if (!image || !samples) {
+        FreePages(image);
+        FreePages(samples);
         return false;
     }
-    FreePixels(renderer->image);
-    FreePixels(renderer->depth);
+    FreePages(renderer->image);
+    FreePages(renderer->samples);
     renderer->image = image;
-    renderer->depth = depth;
+    renderer->samples = samples;
     renderer->pixelCapacity = pixels;
     return true;
 }
@@ -148,15 +147,13 @@ void DrawTask(FrameJob& job, FrameTask& task) {
     const ViewProjection& p = *job.projection;
     size_t eyePixels = static_cast<size_t>(p.width) * p.height;
     EyeTarget target;
-    target.colour = job.image + task.eye * eyePixels;
-    target.depth = job.depth + task.eye * eyePixels;
+    target.samples = job.samples + task.eye * eyePixels;
     target.width = p.width;
     target.rowBegin = task.rowBegin;
     target.rowEnd = task.rowEnd;
     size_t first = static_cast<size_t>(task.rowBegin) * p.width;
     size_t pixels = static_cast<size_t>(task.rowEnd - task.rowBegin) * p.width;
-    std::memset(target.colour + first, 0, pixels * 4);
-    std::memset(target.depth + first, 0xFF, pixels * 4);
+    std::memset(target.samples + first, kEmptySampleByte, pixels * sizeof(uint64_t));
     if (job.drawPoints) {
         const EyeProjection& eye = p.eyes[task.eye];
         for (const SelectedNode& node : job.selection->nodes) {
@@ -183,8 +180,12 @@ void ShadeTask(FrameJob& job, FrameTask& task) {
     LARGE_INTEGER start = Now();
     const ViewProjection& p = *job.projection;
     size_t eyePixels = static_cast<size_t>(p.width) * p.height;
-    ShadeRows(job.depth + task.eye * eyePixels, job.image + task.eye * eyePixels, p.width, p.height,
-              task.rowBegin, task.rowEnd, job.shading);
+    const uint64_t* samples = job.samples + task.eye * eyePixels;
+    uint32_t* image = job.image + task.eye * eyePixels;
+    if (job.shade)
+        ShadeRows(samples, image, p.width, p.height, task.rowBegin, task.rowEnd, job.shading);
+    else
+        CopyRows(samples, image, p.width, task.rowBegin, task.rowEnd);
     task.shadeMilliseconds = Milliseconds(start, Now());
 }
 
@@ -258,8 +259,9 @@ SelectionLimits SelectionLimitsFor(const ProjectionImageData& view, uint64_t bud
     SelectionLimits limits;
     int splat = SplatPixels(view.pointSize);
     limits.pointBudget = budget;
-    // A node whose points stand closer than half a footprint only covers what its parent covered.
-    limits.smallestPixelSpacing = 0.5 * splat;
+    // Nodes whose points stand closer than a quarter footprint add nothing visible: their ancestors'
+    // footprints, scattered as lidar points are, already cover the ground they show.
+    limits.smallestPixelSpacing = 0.25 * splat;
     bool grows = view.pointSizeAttenuation > 0.0f && !(view.flags & PcvViewParallel);
     limits.marginPixels = (grows ? kLargestSplat : splat) + 1.0;
     return limits;
@@ -303,8 +305,8 @@ Renderer* RendererCreate(int height, int doubleWidth, int threads) {
 void RendererDestroy(Renderer* renderer) {
     if (!renderer) return;
     RenderThreadsStop(renderer->threads);
-    FreePixels(renderer->image);
-    FreePixels(renderer->depth);
+    FreePages(renderer->image);
+    FreePages(renderer->samples);
     delete renderer;
 }
 
@@ -330,7 +332,7 @@ int RendererDraw(Renderer* renderer, const CloudSource& cloud, ProjectionImageDa
     job.cloud = &cloud;
     job.selection = &renderer->selection;
     job.image = renderer->image;
-    job.depth = renderer->depth;
+    job.samples = renderer->samples;
     job.visibleClasses = VisibleClassTable(settings, renderer->visibleClasses);
     job.splat = SplatPixels(view->pointSize);
     job.splatAttenuation = std::isfinite(view->pointSizeAttenuation) ? view->pointSizeAttenuation : 0.0f;
@@ -356,16 +358,15 @@ int RendererDraw(Renderer* renderer, const CloudSource& cloud, ProjectionImageDa
     job.shading.perspective = projection.perspective;
     job.shading.pixelScale = static_cast<float>(projection.pixelScale);
     job.shade = job.drawPoints && (view->renderingMode & PcvRenderShading) && job.shading.strength > 0.0f;
-    if (job.shade) RunPhase(renderer, 1);
+    RunPhase(renderer, 1);
     if (view->highlightFound && renderer->hasFound) DrawHighlight(renderer, projection, view->highlightColor);
 
     CollectStats(renderer, selectMs, Milliseconds(start, Now()));
     for (int i = 0; i < job.taskCount; ++i) {
         renderer->stats.drawMilliseconds =
             std::max(renderer->stats.drawMilliseconds, job.tasks[i].drawMilliseconds);
-        if (job.shade)
-            renderer->stats.shadeMilliseconds =
-                std::max(renderer->stats.shadeMilliseconds, job.tasks[i].shadeMilliseconds);
+        renderer->stats.shadeMilliseconds =
+            std::max(renderer->stats.shadeMilliseconds, job.tasks[i].shadeMilliseconds);
     }
     job.projection = nullptr;
     return 1;

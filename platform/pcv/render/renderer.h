@@ -50,7 +50,7 @@ struct RenderFrameStats {
     uint64_t pointsLooked;     // points the drawing loop went through, both eyes together
     double selectMilliseconds; // choosing and acquiring the nodes
     double drawMilliseconds;   // clearing and drawing (on the workers)
-    double shadeMilliseconds;
+    double shadeMilliseconds;  // turning the samples into the image, shaded when the mode asks
     double totalMilliseconds;
 };
 const RenderFrameStats& RendererLastFrameStats(const Renderer* renderer);

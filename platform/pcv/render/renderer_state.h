@@ -14,7 +14,8 @@
 
 constexpr int kLargestTaskCount = kMaxEyes * kLargestWorkerCount;
 
-// One worker's share of a frame: rows of one eye, each with its own part of that eye's depth buffer.
+// One worker's share of a frame: rows of one eye, each with its own part of that eye's samples (the
+// depth buffer).
 struct FrameTask {
     int eye;
     int rowBegin;
@@ -31,14 +32,14 @@ struct FrameJob {
     const BlockColouring* colourings; // one per block
     const uint8_t* visibleClasses;    // null: every class
     uint32_t* image;                  // eye e starts at e * width * height pixels
-    uint32_t* depth;
+    uint64_t* samples;                // likewise
     double depthBias;
     int splat;
     float splatAttenuation;
     bool drawPoints;
     ShadingParameters shading;
     bool shade;
-    int phase; // 0: clear and draw; 1: shade
+    int phase; // 0: clear and draw; 1: shade (or copy) into the image
     FrameTask tasks[kLargestTaskCount];
     int taskCount;
     volatile LONG nextTask;
@@ -46,8 +47,8 @@ struct FrameJob {
 
 struct Renderer {
     uint32_t* image;
-    uint32_t* depth;
-    size_t pixelCapacity; // of each of image and depth
+    uint64_t* samples;
+    size_t pixelCapacity; // of each of image and samples
     RenderThreads* threads;
     NodeSelection selection;
     std::vector<BlockColouring> colourings;

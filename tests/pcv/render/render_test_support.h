@@ -94,6 +94,24 @@ public:
     const TestPoint& Point(size_t i) const { return points_[i]; }
     // The test point a node's i-th point came from.
     uint32_t SourceIndex(int node, uint32_t i) const { return data_[node].source[i]; }
+    // The test point of a point number: nodes in order, each node's points in order. -1 for none.
+    int SourceOfOrdinal(int64_t ordinal) const {
+        for (size_t n = 0; n < data_.size(); ++n) {
+            if (ordinal < static_cast<int64_t>(data_[n].source.size()))
+                return static_cast<int>(data_[n].source[ordinal]);
+            ordinal -= data_[n].source.size();
+        }
+        return -1;
+    }
+    // A point's position as the cloud holds it: origin + integer offset * scale.
+    void StoredPosition(size_t i, double position[3]) const {
+        const double c[3] = {points_[i].x, points_[i].y, points_[i].z};
+        for (int a = 0; a < 3; ++a)
+            position[a] = block_.origin[a] +
+                          static_cast<double>(std::llround((c[a] - block_.origin[a]) / block_.scale[a])) *
+                              block_.scale[a];
+    }
+    std::vector<int> acquiredNodes; // in the order of the calls
 
     int acquireCalls = 0;
     int releaseCalls = 0;
@@ -114,6 +132,7 @@ private:
         TestCloud* cloud = static_cast<TestCloud*>(context);
         ++cloud->acquireCalls;
         cloud->lastAcquirePriority = priority;
+        cloud->acquiredNodes.push_back(node);
         if (cloud->refuseAcquire || block != 0 || node < 0 || node >= cloud->NodeCount()) return nullptr;
         return &cloud->data_[node].points;
     }
@@ -154,7 +173,8 @@ private:
             }
         }
         node.pointCount = static_cast<uint32_t>(kept.size());
-        node.spacing = side / std::sqrt(std::max<double>(1.0, static_cast<double>(kept.size())));
+        // As octree builders do: the spacing halves from level to level.
+        node.spacing = side / std::sqrt(static_cast<double>(perNode));
         data_[index].source = kept;
         if (!rest.empty()) {
             std::vector<uint32_t> octants[8];
