@@ -50,6 +50,11 @@ struct CloudBlock {
     uint16_t intensityHigh;
     const CloudNode* nodes; // nodes[0] is the root; parents come before their children
     uint32_t nodeCount;
+    // Heights at or below elevationLow show the elevation ramp's first colour, at or above
+    // elevationHigh its last; the same for every block of a project, so that blocks meet seamlessly.
+    double elevationLow;
+    double elevationHigh;
+    const uint8_t* classColours; // 256 * 3: red, green, blue of each class; never null
 };
 
 // What the renderer gets from the storage side. acquire brings a node's points into memory (reading

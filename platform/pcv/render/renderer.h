@@ -38,3 +38,19 @@ int RendererProject(const ProjectionImageData& view, const Point3Dd& point, int*
 // mouse->found and mouse->index. false when there is none.
 bool RendererFindPoint(Renderer* renderer, const CloudSource& cloud, const ProjectionImageData& view,
                        const RenderSettings& settings, SnapMouse* mouse);
+
+// The point budget per eye the renderer uses when the settings give none (pointBudget 0), and for
+// depth estimates before the first frame.
+constexpr uint32_t kRendererDefaultPointBudget = 2000000;
+
+// What the last RendererDraw did, for benchmarks and tests.
+struct RenderFrameStats {
+    uint32_t nodesSelected;
+    uint64_t pointsSelected;   // per eye: what the level of detail chose under the budget
+    uint64_t pointsLooked;     // points the drawing loop went through, both eyes together
+    double selectMilliseconds; // choosing and acquiring the nodes
+    double drawMilliseconds;   // clearing and drawing (on the workers)
+    double shadeMilliseconds;  // turning the samples into the image, shaded when the mode asks
+    double totalMilliseconds;
+};
+const RenderFrameStats& RendererLastFrameStats(const Renderer* renderer);
