@@ -20,9 +20,8 @@ namespace {
 const wchar_t kClassFileCaption[] = L"Point Classes";
 const wchar_t kProjectCaption[] = L"Lidora Project";
 
-// The channels a conversion asks the engine to store: intensity, classification, RGB colour and
-// return number (elevation is computed from the positions).
-constexpr unsigned long long kStoredChannels = (1ull << 1) | (1ull << 5) | (1ull << 7) | (1ull << 28);
+// A conversion stores every channel the source has.
+constexpr unsigned long long kEveryChannel = 0;
 
 // What the viewer handed over; the host calls everything on its one thread.
 struct GuiDlgState {
@@ -51,13 +50,18 @@ void ReportEngineRefusal() {
     OwnerMessage(kProjectCaption, error, MB_ICONERROR);
 }
 
-// The channel the project can show: the one asked for, else the first it carries.
-unsigned int UsableChannel(unsigned int channel) {
-    return ChannelAvailable(channel, pcvGetProjectChannelMask());
-}
-
-void ApplyChannelWidth(int maxChannelWidth) {
-    if (maxChannelWidth > 0) pcvSetMaxChannelWidth(maxChannelWidth);
+// The channels offered: those the project carries that are no wider than maxChannelWidth bytes per
+// point (any width when it is 0 or less). The engine's own maximum is left alone: a session may have
+// raised it above the viewer's setting.
+unsigned long long OfferedChannels(int maxChannelWidth) {
+    unsigned long long offered = 0, carried = pcvGetProjectChannelMask();
+    for (int i = 0; i < kChannelCount; ++i) {
+        unsigned int number = kChannels[i].number;
+        if (!ChannelInMask(number, carried)) continue;
+        if (maxChannelWidth > 0 && pcvGetChannelWidth(1u << number) > maxChannelWidth) continue;
+        offered |= 1ull << number;
+    }
+    return offered;
 }
 
 } // namespace
@@ -91,7 +95,7 @@ GUIDLG_API int GuiDlg_ConvertLidoraProject(const wchar_t* file, bool /*reserved1
         OwnerMessage(kProjectCaption, reason, MB_ICONERROR);
         return 0;
     }
-    if (pcvConvertLidoraProject(file, kStoredChannels, nullptr, 0, false, false) != 1) {
+    if (pcvConvertLidoraProject(file, kEveryChannel, nullptr, 0, false, false) != 1) {
         ReportEngineRefusal();
         return 0;
     }
@@ -101,9 +105,9 @@ GUIDLG_API int GuiDlg_ConvertLidoraProject(const wchar_t* file, bool /*reserved1
 GUIDLG_API int GuiDlg_setVisibility(ClassificationMask256* mask, unsigned int* channel, unsigned int* option,
                                     bool showDialog, int maxChannelWidth) {
     if (!mask || !channel || !pcvIsProjectLoaded()) return 0;
+    unsigned long long offered = OfferedChannels(maxChannelWidth);
     if (!showDialog) {
-        *channel = UsableChannel(*channel);
-        ApplyChannelWidth(maxChannelWidth);
+        *channel = ChannelAvailable(*channel, offered);
         return 1;
     }
     static unsigned long long counts[kClassCount];
@@ -111,9 +115,9 @@ GUIDLG_API int GuiDlg_setVisibility(ClassificationMask256* mask, unsigned int* c
     static ClassListing listing;
     ClassListingBuild(counts, &g_state.classes, g_state.hasColours ? g_state.colours : nullptr, &listing);
     VisibilityRequest request{};
-    request.channelMask = pcvGetProjectChannelMask();
+    request.channelMask = offered;
     request.classes = &listing;
-    request.channel = UsableChannel(*channel);
+    request.channel = ChannelAvailable(*channel, offered);
     request.mask = *mask;
     request.option = option ? *option : 0;
     VisibilityChoice choice{};
@@ -121,7 +125,6 @@ GUIDLG_API int GuiDlg_setVisibility(ClassificationMask256* mask, unsigned int* c
     *mask = choice.mask;
     *channel = choice.channel;
     if (option) *option = choice.option;
-    ApplyChannelWidth(maxChannelWidth);
     return 1;
 }
 

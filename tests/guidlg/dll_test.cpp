@@ -148,13 +148,17 @@ TEST_F(GuiDlgWithEngine, WithoutTheDialogTheChannelIsCheckedAgainstTheProject) {
         ClassMaskSetVisible(&mask, 6, false);
         ClassificationMask256 before = mask;
         unsigned int option = 2;
+        // Channel widths: elevation 4 bytes a point, intensity 2, classification 1, RGB colour 3.
         struct Case {
-            unsigned int asked, expected;
-        } cases[] = {{7, format == 3 ? 7u : 0u}, {5, 5}, {3, 0}, {0, 0}};
+            unsigned int asked;
+            int maxWidth;
+            unsigned int expected;
+        } cases[] = {{7, 4, format == 3 ? 7u : 0u}, {5, 4, 5}, {3, 4, 0}, {0, 0, 0}, {28, 4, 28},
+                     {7, 3, format == 3 ? 7u : 1u}, {7, 2, 1}, {0, 1, 5}, {5, 1, 5}};
         for (const Case& c : cases) {
             unsigned int channel = c.asked;
-            EXPECT_EQ(GuiDlg_setVisibility(&mask, &channel, &option, false, 0), 1);
-            EXPECT_EQ(channel, c.expected) << format << " " << c.asked;
+            EXPECT_EQ(GuiDlg_setVisibility(&mask, &channel, &option, false, c.maxWidth), 1);
+            EXPECT_EQ(channel, c.expected) << format << " " << c.asked << " " << c.maxWidth;
         }
         EXPECT_EQ(memcmp(&mask, &before, sizeof mask), 0) << "no dialog, no change to the classes";
         EXPECT_EQ(option, 2u);
@@ -192,7 +196,7 @@ TEST_F(GuiDlgWithEngine, TheDialogShowsTheProjectsChannelsAndClassesAndOkWritesT
             WaitForRowChecked(list, RowOfClass(list, 5), false);
             ui::Click(GetDlgItem(dialog, IDOK));
         },
-        [&] { return GuiDlg_setVisibility(&mask, &channel, &option, true, 0); });
+        [&] { return GuiDlg_setVisibility(&mask, &channel, &option, true, 4); });
     ASSERT_EQ(result, 1);
     std::vector<std::wstring> expectedRadios;
     for (int i = 0; i < kChannelCount; ++i)
@@ -213,16 +217,22 @@ TEST_F(GuiDlgWithEngine, CancelChangesNothingAndWithoutAProjectNothingHappens) {
     ClassificationMask256 mask{};
     ClassMaskShowAll(&mask);
     unsigned int channel = 7, option = 2;
+    std::vector<std::wstring> radios;
     int result = Beside(
         kVisibilityTitle,
         [&](HWND dialog) {
+            for (int i = 0; i < kChannelCount; ++i)
+                if (HWND radio = GetDlgItem(dialog, kVisibilityChannelFirst + i))
+                    radios.push_back(ui::Text(radio));
             HWND list = GetDlgItem(dialog, kVisibilityClassList);
-            ui::Click(ui::FindByText(dialog, L"Intensity", L"Button"));
+            ui::Click(ui::FindByText(dialog, L"Classification", L"Button"));
             ClickRowCheckBox(list, RowOfClass(list, 2));
             WaitForRowChecked(list, RowOfClass(list, 2), false);
             ui::Click(GetDlgItem(dialog, IDCANCEL));
         },
-        [&] { return GuiDlg_setVisibility(&mask, &channel, &option, true, 0); });
+        // At most 2 bytes a point: elevation and RGB colour are not offered.
+        [&] { return GuiDlg_setVisibility(&mask, &channel, &option, true, 2); });
+    EXPECT_EQ(radios, (std::vector<std::wstring>{L"Intensity", L"Classification", L"Return number"}));
     EXPECT_EQ(result, 0);
     EXPECT_EQ(channel, 7u);
     EXPECT_TRUE(ClassMaskIsVisible(mask, 2));

@@ -13,7 +13,7 @@ void ProbeSnap(const wchar_t* path) {
     int mask = 127;
     int result = GuiDlg_openSnapSettings(&mask, nullptr, nullptr);
     FILE* out = nullptr;
-    if (!path || _wfopen_s(&out, path, L"w") != 0) return;
+    if (!path || _wfopen_s(&out, path, L"wb") != 0) return;
     fprintf(out, "%d %d\n", result, mask);
     fclose(out);
 }
