@@ -137,6 +137,22 @@ TEST_F(GuiDlgWithEngine, ConvertRefusesWhatIsNoProjectWithItsOwnMessage) {
     }
 }
 
+TEST_F(GuiDlgWithEngine, ASessionLoadsTheProjectItNames) {
+    OpenProject(3);
+    std::wstring session = folder_ + L"\\view.tss";
+    ASSERT_TRUE(pcvSaveSession(session.c_str(), 0, 0, L"", L"", L""));
+    pcvReInit();
+    ASSERT_FALSE(pcvIsProjectLoaded());
+    ASSERT_EQ(GuiDlg_ConvertLidoraProject(session.c_str(), false, false, 0), 1);
+    ASSERT_TRUE(WaitForEngine());
+    wchar_t error[PCV_TEXT_CHARS] = L"";
+    EXPECT_FALSE(pcvGetError(error)) << Narrow(error);
+    ASSERT_TRUE(pcvIsProjectLoaded());
+    wchar_t loaded[PCV_TEXT_CHARS] = L"";
+    ASSERT_EQ(pcvGetProjectFile(loaded), 1);
+    EXPECT_EQ(_wcsicmp(loaded, project_.c_str()), 0) << Narrow(loaded);
+}
+
 TEST_F(GuiDlgWithEngine, WithoutTheDialogTheChannelIsCheckedAgainstTheProject) {
     for (int format : {3, 1}) {
         OpenProject(format);
