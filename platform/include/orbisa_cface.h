@@ -89,8 +89,8 @@ struct VwParams {
     DPoint3d origin;
     DPoint3d delta;
     double rotation[3][3];
-    DPoint3d eye;            // perspective views: the camera position
-    DPoint3d target;         // perspective views: the point the camera looks at
+    DPoint3d eye;            // perspective views: the camera position (parallel: in front of the centre)
+    DPoint3d target;         // perspective views: the point the camera looks at (parallel: the centre)
     float cameraLensAngle;   // perspective views: full vertical lens angle, radians; 0 in parallel views
     float cameraFocalLength; // perspective views: eye-to-target distance, working units; 0 in parallel views
     int32_t imageWidth;      // client size of the view in pixels
@@ -117,7 +117,8 @@ enum DrawRasterFormat { DrawRasterFormatBgrx = 5 };
 // ---- State commands and input ----------------------------------------------------------------------
 
 // Data-point, reset and motion functions of a state command. point is in working units (null for a
-// reset); viewIndex is the view it happened in (the view of the last click for a reset).
+// reset), or in the current transform's units once the command called StateCmdUseCurrentTransform(1);
+// viewIndex is the view it happened in (the view of the last click for a reset).
 typedef void (*StateFunc)(const DPoint3d* point, int viewIndex);
 enum StateFuncKind { StateFuncMotion = 4 };
 
@@ -125,7 +126,8 @@ enum StateFuncKind { StateFuncMotion = 4 };
 // the point, which the host then takes as it stands; 0 lets the host go on as usual.
 typedef int (*SnapFilterFunc)(int mode, DPoint3d* point, ViewHandle view);
 // An event of the input queue before the host acts on it; kind 2 is a data point, whose point the
-// listener may rewrite (working units).
+// listener may rewrite (working units), kind 1 a reset (its point is the cursor's; rewriting it changes
+// nothing).
 typedef void (*InputQueueListenerFunc)(int kind, DPoint3d* point, ViewHandle view);
 enum InputEventKind { InputEventReset = 1, InputEventDataPoint = 2, InputEventKeyin = 3 };
 
@@ -186,7 +188,9 @@ ORBISA_CFACE_API int VwGetLastClick(void);
 // Painting, only during phase 1 of an update hook. origin is where the raster's top-left pixel goes in
 // the view, size the part of the raster to paint; width and height are the raster's own dimensions.
 // Whatever would fall outside the view or the raster is clipped. eye 0 is the left eye, 1 the right;
-// a stereo pair is shown once both eyes were given in the same update.
+// a stereo pair is shown once both eyes were given in the same update. Both return 0 when painted,
+// negative otherwise: -1 not a view, -2 not during phase 1 of that view's update, -3 another format,
+// -4 a null argument, -5 an unusable raster size, -6 (stereo) an eye other than 0 and 1.
 ORBISA_CFACE_API int DrawRaster(ViewHandle view, const RasterPoint* origin, const RasterPoint* size,
                                 int width, int height, int format, const void* pixels);
 ORBISA_CFACE_API int DrawRasterStereo(ViewHandle view, int eye, const RasterPoint* origin,

@@ -180,18 +180,19 @@ bool ConvertColumns(Conversion& c, size_t index, PointColumns* columns, wchar_t*
         return false;
     }
     OctreeInput input = PointColumnsInput(*columns, request.channels);
+    BlockStatisticsRecord& statistics = *plan.statistics;
+    TextCopy(statistics.name, kMaxBlockNameChars + 1, block.name);
+    StatisticsOfPoints(input, request.threads, &statistics.statistics);
     BuildProgressContext buildContext{&c, block.name};
     OctreeOptions options{};
     options.threads = request.threads;
     options.progress = ReportBuilding;
     options.progressContext = &buildContext;
     options.cancel = c.progress->cancel;
+    options.statistics = &statistics.statistics;
     OctreeLayout layout;
     Report(c, BlockPercent(c, 0.4, 0.3, 0), L"Building octree", block.name);
     if (!OctreeBuildLayout(input, options, &layout, error, errorChars)) return false;
-    BlockStatisticsRecord& statistics = *plan.statistics;
-    TextCopy(statistics.name, kMaxBlockNameChars + 1, block.name);
-    StatisticsOfPoints(input, request.threads, &statistics.statistics);
     StatisticsOfLevels(layout.block, &statistics.statistics);
     Report(c, BlockPercent(c, 0.7, 0.3, 0), L"Writing storage", block.name);
     BlockWriteRequest write{};

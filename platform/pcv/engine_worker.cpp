@@ -9,8 +9,17 @@
 
 namespace {
 
-std::mutex workerLock; // guards thread and description
-std::thread thread;
+// The worker thread. A process that ends without pcvFree must not die in std::thread's destructor
+// (a joinable thread terminates the program); at that point the thread is left to the system.
+struct WorkerThread {
+    std::thread thread;
+    ~WorkerThread() {
+        if (thread.joinable()) thread.detach();
+    }
+};
+
+std::mutex workerLock; // guards worker and description
+WorkerThread worker;
 wchar_t description[kPathChars] = L"";
 std::atomic<int> progress{100};
 volatile bool cancel = false;
@@ -29,7 +38,7 @@ void Report(void*, int percent, const wchar_t* text) {
 
 // Only called once progress is 100: the work no longer takes the lock then.
 void JoinFinished() {
-    if (thread.joinable()) thread.join();
+    if (worker.thread.joinable()) worker.thread.join();
 }
 
 } // namespace
@@ -42,7 +51,7 @@ bool WorkerStart(const std::function<void(const WorkProgress& progress)>& work) 
     progress = 0;
     TextCopy(description, kPathChars, L"Starting");
     try {
-        thread = std::thread([work]() {
+        worker.thread = std::thread([work]() {
             WorkProgress reporter{Report, nullptr, &cancel};
             work(reporter);
             SetDescription(L"Done");
@@ -69,7 +78,7 @@ void WorkerWait() {
     std::thread running;
     {
         std::lock_guard<std::mutex> hold(workerLock);
-        running = std::move(thread);
+        running = std::move(worker.thread);
     }
     if (running.joinable()) running.join();
 }

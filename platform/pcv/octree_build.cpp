@@ -337,8 +337,8 @@ bool FillLayout(const BuildState& state, const std::vector<GrowingNode>& grown, 
     return true;
 }
 
-void FillBlock(const OctreeInput& input, int threads, CloudBlock* block) {
-    BlockStatistics* statistics = new (std::nothrow) BlockStatistics;
+// The block's grid, channels and display ranges; given statistics save counting the points again.
+bool FillBlock(const OctreeInput& input, int threads, const BlockStatistics* given, CloudBlock* block) {
     for (int axis = 0; axis < 3; ++axis) {
         block->origin[axis] = input.origin[axis];
         block->scale[axis] = input.scale[axis];
@@ -346,15 +346,18 @@ void FillBlock(const OctreeInput& input, int threads, CloudBlock* block) {
     block->pointCount = input.count;
     block->channelMask = OctreeInputChannels(input);
     block->classColours = DefaultClassColours();
-    if (!statistics) return;
-    StatisticsOfPoints(input, threads, statistics);
+    BlockStatistics* counted = given ? nullptr : new (std::nothrow) BlockStatistics;
+    if (!given && !counted) return false;
+    if (counted) StatisticsOfPoints(input, threads, counted);
+    const BlockStatistics& statistics = given ? *given : *counted;
     for (int axis = 0; axis < 3; ++axis) {
-        block->minimum[axis] = statistics->minimum[axis];
-        block->maximum[axis] = statistics->maximum[axis];
+        block->minimum[axis] = statistics.minimum[axis];
+        block->maximum[axis] = statistics.maximum[axis];
     }
-    IntensityDisplayRange(*statistics, &block->intensityLow, &block->intensityHigh);
-    ElevationDisplayRange(*statistics, &block->elevationLow, &block->elevationHigh);
-    delete statistics;
+    IntensityDisplayRange(statistics, &block->intensityLow, &block->intensityHigh);
+    ElevationDisplayRange(statistics, &block->elevationLow, &block->elevationHigh);
+    delete counted;
+    return true;
 }
 
 } // namespace
@@ -417,7 +420,7 @@ bool OctreeBuildLayout(const OctreeInput& input, const OctreeOptions& options, O
     if (ok) {
         ReportProgress(state, 85);
         ok = FillLayout(state, grown, layout);
-        if (ok) FillBlock(input, state.threads, &layout->block);
+        ok = ok && FillBlock(input, state.threads, options.statistics, &layout->block);
     }
     delete[] state.payload;
     if (!ok) {

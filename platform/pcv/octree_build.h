@@ -15,6 +15,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+struct BlockStatistics;
+
 constexpr uint32_t kOctreeNodeGrid = 128;
 constexpr uint32_t kOctreeDefaultLeafPoints = 20000;
 // Levels below the root (0 .. kOctreeMaxLevel); a node at the last level keeps all its points.
@@ -42,6 +44,9 @@ struct OctreeOptions {
     void (*progress)(void* context, int percent);
     void* progressContext;
     const volatile bool* cancel; // set by another thread to stop the build; may be null
+    // The input's statistics (block_statistics.h) when the caller has counted them already; null:
+    // the builder counts them for the block's bounds and display ranges.
+    const BlockStatistics* statistics;
 };
 
 // The result: the block (nodes[0] is the root, parents before their children, breadth first) and,

@@ -157,7 +157,8 @@ bool StorageWriterClose(StorageWriter* writer, bool keep, wchar_t* error, size_t
     writer->handle = INVALID_HANDLE_VALUE;
     if (writer->buffer) VirtualFree(writer->buffer, 0, MEM_RELEASE);
     writer->buffer = nullptr;
-    if (keep && !ok) StorageErrorText(error, errorChars, L"Could not write", writer->path, writer->failure);
+    // A failed write is reported whether or not the caller meant to keep the file.
+    if ((keep || writer->failed) && !ok) StorageErrorText(error, errorChars, L"Could not write", writer->path, writer->failure);
     if (!keep || !ok) DeleteFileW(writer->path);
     return keep && ok;
 }

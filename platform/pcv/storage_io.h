@@ -28,7 +28,7 @@ bool StorageWrite(StorageWriter* writer, const void* bytes, size_t count);
 // Writes bytes at an earlier offset (headers completed after the data), after flushing.
 bool StorageWriteAt(StorageWriter* writer, uint64_t offset, const void* bytes, size_t count);
 // Flushes and closes. With keep false, or when any write failed, the file is deleted. True when the
-// file is complete and kept; otherwise error says why (when keep was true).
+// file is complete and kept; error says why whenever a write failed.
 bool StorageWriterClose(StorageWriter* writer, bool keep, wchar_t* error, size_t errorChars);
 
 // For tests: after limit more bytes written by all writers together, writes fail as on a full disk

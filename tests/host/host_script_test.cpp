@@ -41,6 +41,33 @@ TEST(HostScript, MenuAndToolBarChoicesCallTheMiniApp) {
     EXPECT_EQ(FirstLineStartingWith(run.output, "idle "), "idle 4");
 }
 
+TEST(HostScript, TheHostsOwnMenuItemsAndButtonsActOnTheActiveView) {
+    hostrun::Result run =
+        RunClean(L"host_menus", "view 1 activate\n"
+                                "menu View/Perspective\nmenu View/Stereo\nparams 1\n"
+                                "menu view/perspective\nmenu View/Right\nparams 1\n"
+                                "toolbar Stereo\nparams 1\n"
+                                "keyin tm snapfilter 1 0 0\ntoolbar Snap\nclick 0 10 10\n"
+                                "menu View/Two Views\nkeyin tm params 2\nmenu View/Four Views\n"
+                                "keyin tm params 2\nmenu Help/About Orbisa\nmenu View/Fit Range...\n"
+                                "print still running\n");
+    std::vector<std::string> params = hostrun::LinesStartingWith(run.output, "params 1 ");
+    ASSERT_EQ(params.size(), 3u) << hostrun::Joined(run.output);
+    EXPECT_EQ(hostrun::ValueOf(params[0], "perspective"), "1");
+    EXPECT_EQ(hostrun::ValueOf(params[0], "stereo"), "1");
+    EXPECT_EQ(hostrun::ValueOf(params[1], "perspective"), "0");
+    EXPECT_EQ(hostrun::ValueOf(params[1], "rotation"), "0,1,0,0,0,1,1,0,0");
+    EXPECT_EQ(hostrun::ValueOf(params[2], "stereo"), "0");
+    EXPECT_FALSE(FirstLineStartingWith(run.output, "filter mode 0").empty())
+        << "the Snap button turned snapping on";
+    std::vector<std::string> reopened = hostrun::LinesStartingWith(run.output, "app-params 2 result ");
+    ASSERT_EQ(reopened.size(), 2u);
+    EXPECT_EQ(reopened[0], "app-params 2 result -2") << "closed by Two Views";
+    EXPECT_EQ(reopened[1].substr(0, 22), "app-params 2 result 0 ") << "open again with Four Views";
+    ExpectInOrder(run.output, {"About Orbisa: Orbisa CAD host 8.1", "still running"});
+    EXPECT_NE(hostrun::Joined(run.errors).find("Fit Range... asks the user"), std::string::npos);
+}
+
 TEST(HostScript, ActiveMiniAppStackAndHostQueries) {
     hostrun::Result run = RunClean(L"active", "keyin tm active\nkeyin tm version\n");
     ExpectInOrder(run.output, {"active this 1 byname 1 push 0 pushed-this 1 pop 0 unknown null",

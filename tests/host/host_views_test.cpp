@@ -229,7 +229,7 @@ TEST(HostViews, ParametersAfterNavigationAgreeWithWhatMiniAppsRead) {
     ASSERT_EQ(app.size(), 5u) << hostrun::Joined(run.output);
     // Fitted: centred on the range's centre, parallel, 400 x 300.
     EXPECT_NE(app[0].find("result 0 byview 0 index 0 size 400,300 centre 50.000000,25.000000,5.000000 "
-                          "perspective 0"),
+                          "delta 110.000000,82.500000,11.000000 perspective 0"),
               std::string::npos)
         << app[0];
     // Pan: 40 pixels right moves the view 40 pixels' worth of design to the left.

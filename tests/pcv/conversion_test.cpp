@@ -186,6 +186,27 @@ TEST(MemoryConversion, ScenesWithoutColoursOrClassesStoreWhatTheyHave) {
     EXPECT_FALSE(files.count(L"octree\\singleblock.c07"));
 }
 
+TEST(MemoryConversion, AFullDiskInTheMiddleOfAFileIsReportedAndLeavesNothing) {
+    // Limits below and above the write buffer of 4 MB: the write fails while the file is written,
+    // or when it is closed.
+    for (uint64_t limit : {1ull << 20, 6ull << 20}) {
+        SCOPED_TRACE(limit);
+        std::wstring folder = Scratch() + L"_" + std::to_wstring(limit);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        ASSERT_TRUE(pcvtest::WriteLoadedPointsProject(folder));
+        pcvtest::MemoryScene scene = pcvtest::MakeScene(500000);
+        StorageSetWriteLimitForTests(limit);
+        Result result;
+        Convert(&result, folder + L"\\LoadedPoints.prj", kPluginChannels, &scene);
+        StorageSetWriteLimitForTests(0);
+        EXPECT_EQ(result.project, nullptr);
+        EXPECT_NE(result.error.find(L"the disk is full."), std::wstring::npos) << Narrow(result.error);
+        EXPECT_EQ(result.error.rfind(L"Could not write " + folder + L"\\octree\\", 0), 0u)
+            << Narrow(result.error);
+        EXPECT_EQ(pcvtest::ListFiles(folder), std::set<std::wstring>{L"LoadedPoints.prj"});
+    }
+}
+
 // A project in folder over one or more LAS sources in the folder "sources".
 std::wstring LasProject(const std::wstring& folder, const std::vector<std::wstring>& blocks,
                         const std::wstring& storage = L"sources") {

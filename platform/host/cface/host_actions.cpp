@@ -2,6 +2,7 @@
 
 #include "cface/fit_dialog.h"
 #include "cface/host.h"
+#include "cface/host_output.h"
 #include "cface/main_window.h"
 #include "cface/toolbars.h"
 #include "cface/views.h"
@@ -31,7 +32,18 @@ void Orient(ViewOrientation orientation) {
     if (OrbisaView* view = ActiveView()) SetViewOrientation(*view, orientation);
 }
 
+// A script run has nobody to answer a dialog: the host says so instead of waiting.
+bool NobodyToAsk(const char* what) {
+    if (!Host().scriptMode) return false;
+    PrintProblem(std::string(what) + " asks the user, which a script run cannot; nothing done");
+    return true;
+}
+
 void ShowAbout() {
+    if (Host().scriptMode) {
+        PrintLine("About Orbisa: Orbisa CAD host 8.1");
+        return;
+    }
     MessageBoxW(
         Host().main,
         L"Orbisa CAD host 8.1\n\nA host for mini apps: four views, tool bars, key-ins, state commands "
@@ -90,7 +102,7 @@ void RunHostAction(HostAction action) {
             if (view) FitView(*view, Host().rangeLow, Host().rangeHigh);
             break;
         case kActionFitRange:
-            if (view) {
+            if (view && !NobodyToAsk("Fit Range...")) {
                 Vec3 low = Host().rangeLow, high = Host().rangeHigh;
                 if (AskFitRange(&low, &high)) FitView(*view, low, high);
             }

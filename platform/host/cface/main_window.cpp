@@ -125,6 +125,10 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             info->ptMaxTrackSize = {16384, 16384};
             return 0;
         }
+        case WM_SETFOCUS:
+            // Typing goes to the key-in line, as in a CAD program.
+            if (Host().keyinEdit) SetFocus(Host().keyinEdit);
+            return 0;
         case WM_CLOSE:
             RequestHostExit(Host().exitCode);
             return 0;
@@ -168,6 +172,7 @@ bool CreateMainWindow(int showCommand) {
     LayoutMainWindow();
     ShowWindow(host.main, showCommand);
     UpdateWindow(host.main);
+    if (host.keyinEdit) SetFocus(host.keyinEdit);
     return true;
 }
 

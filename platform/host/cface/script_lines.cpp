@@ -88,6 +88,14 @@ void PlaceCursor(const OrbisaView& view, int x, int y) {
     SetCursorPos(screen.x, screen.y);
 }
 
+// After a scripted click or move: the system's own mouse-move message for the new cursor position
+// comes later and is not the user's.
+void ExpectSystemMove(const OrbisaView& view, int x, int y) {
+    POINT screen{x, y};
+    ClientToScreen(view.window, &screen);
+    ExpectScriptedCursorMove(screen);
+}
+
 LPARAM PixelParameter(int x, int y) {
     return MAKELPARAM(x, y);
 }
@@ -218,6 +226,7 @@ bool Click(Line& line) {
     SendMessageW(view->window, WM_MOUSEMOVE, 0, PixelParameter(x, y));
     SendMessageW(view->window, WM_LBUTTONDOWN, MK_LBUTTON, PixelParameter(x, y));
     SendMessageW(view->window, WM_LBUTTONUP, 0, PixelParameter(x, y));
+    ExpectSystemMove(*view, x, y);
     return true;
 }
 
@@ -227,6 +236,7 @@ bool Move(Line& line) {
     if (!view || !PixelInView(line, *view, 2, &x, &y)) return false;
     PlaceCursor(*view, x, y);
     SendMessageW(view->window, WM_MOUSEMOVE, 0, PixelParameter(x, y));
+    ExpectSystemMove(*view, x, y);
     return true;
 }
 

@@ -98,6 +98,9 @@ LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             }
             break;
         case WM_MOUSEMOVE: {
+            POINT screen{x, y};
+            ClientToScreen(window, &screen);
+            if (IsScriptedCursorMove(screen)) return 0;
             TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
             TrackMouseEvent(&track);
             if (view->drag != kDragNone) DragTo(*view, x, y);

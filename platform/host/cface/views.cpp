@@ -231,6 +231,27 @@ void ViewNavigated(OrbisaView& view, bool rotated) {
     RequestHeaderRepaint();
 }
 
+namespace {
+
+bool g_scriptedMovePending = false;
+POINT g_scriptedMove{};
+
+} // namespace
+
+void ExpectScriptedCursorMove(POINT screen) {
+    // Where the system really put the cursor (it keeps it on the screen).
+    POINT placed = screen;
+    GetCursorPos(&placed);
+    g_scriptedMove = placed;
+    g_scriptedMovePending = true;
+}
+
+bool IsScriptedCursorMove(POINT screen) {
+    if (!g_scriptedMovePending || screen.x != g_scriptedMove.x || screen.y != g_scriptedMove.y) return false;
+    g_scriptedMovePending = false;
+    return true;
+}
+
 std::wstring ViewTitle(const OrbisaView& view) {
     std::wstring title = L"View " + std::to_wstring(view.index) + L" - ";
     title += std::wstring(view.orientation.begin(), view.orientation.end());

@@ -43,6 +43,11 @@ void FitView(OrbisaView& view, Vec3 low, Vec3 high);
 // After navigation (zoom, pan, rotate): a rotation makes the view "Rotated".
 void ViewNavigated(OrbisaView& view, bool rotated);
 
+// The script moved the real cursor to this screen point: the mouse-move message the system sends for
+// that is not a movement of the user's (it may land elsewhere when the point is off the screen).
+void ExpectScriptedCursorMove(POINT screen);
+bool IsScriptedCursorMove(POINT screen);
+
 // The title of a view's header: "View 0 - Top", with "Camera" and "Stereo" where they apply.
 std::wstring ViewTitle(const OrbisaView& view);
 // The main window repaints the views' headers (the active one stands out).

@@ -207,12 +207,12 @@ void Params(const wchar_t* argument) {
     double lens = 0, focal = 0, separation = 0, convergence = 0;
     int perspective = VwIsPerspective(&eye, &target, &lens, &focal, index);
     int stereo = VwIsStereo(index, &separation, &convergence);
-    Say("app-params %d result %d byview %d index %d size %d,%d centre %s perspective %d eye %s target %s "
-        "lens %.6f "
-        "focal %.6f stereo %d visible %d",
+    Say("app-params %d result %d byview %d index %d size %d,%d centre %s delta %s perspective %d eye %s "
+        "target %s "
+        "lens %.6f focal %.6f stereo %d visible %d",
         index, result, byViewResult, ViewGetIndex(g_viewHandles[index]), p.imageWidth, p.imageHeight,
-        Vec(centre).c_str(), perspective, Vec(eye).c_str(), Vec(target).c_str(), lens, focal, stereo & 1,
-        VwGetIsVisible(index));
+        Vec(centre).c_str(), Vec(p.delta).c_str(), perspective, Vec(eye).c_str(), Vec(target).c_str(), lens,
+        focal, stereo & 1, VwGetIsVisible(index));
 }
 
 void StateReset(const DPoint3d* point, int view) {
