@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kMarkerSide = 11;
 constexpr int kMarkerLine = 2;
-constexpr uint32_t kMarkerPixel = 0x0000FFFFu; // blue 0, green 255, red 255: yellow
+constexpr uint32_t kMarkerPixel = 0x00FFFF00u; // bytes blue 0, green 255, red 255: yellow
 
 // The outline of a square centred on (column, row from the top) in one eye's image.
 void DrawSquare(uint8_t* image, int width, int height, int column, int row) {

@@ -14,7 +14,6 @@ bool waiting = false;
 
 void EngineErrorSet(const wchar_t* text) {
     std::lock_guard<std::mutex> hold(errorLock);
-    if (waiting) return;
     TextCopy(pending, kPathChars + 512, text && *text ? text : L"The engine failed without saying why.");
     waiting = true;
 }

@@ -1,6 +1,7 @@
 #include "engine_state.h"
 
 #include "class_mask.h"
+#include "engine_error.h"
 #include "engine_worker.h"
 
 #include <stdio.h>
@@ -57,6 +58,7 @@ void EngineUnloadProject() {
 
 void EngineReset() {
     EngineUnloadProject();
+    EngineErrorClear();
     if (state.renderer) RendererDestroy(state.renderer);
     SetDefaults();
 }

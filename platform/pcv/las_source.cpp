@@ -58,10 +58,7 @@ void ReadSlice(const wchar_t* path, uint64_t begin, uint64_t end, PointColumns* 
         uint64_t wanted = end - at < kBatchPoints ? end - at : kBatchPoints;
         int64_t got = LasReadPoints(&file, batch, static_cast<uint32_t>(wanted), part->error, kLasErrorChars);
         if (got <= 0) {
-            if (got == 0) {
-                TextCopy(part->error, kLasErrorChars, L"The LAS file ends before all its points: ");
-                TextAppend(part->error, kLasErrorChars, path);
-            }
+            if (got == 0) TextCopy(part->error, kLasErrorChars, L"The LAS file ends before all its points.");
             ok = false;
             break;
         }
@@ -76,6 +73,13 @@ void ReadSlice(const wchar_t* path, uint64_t begin, uint64_t end, PointColumns* 
     part->ok = ok;
 }
 
+// The reader's reason, after the file it is about: "path: reason".
+void ReaderError(wchar_t* error, size_t errorChars, const wchar_t* path, const wchar_t* reason) {
+    TextCopy(error, errorChars, path);
+    TextAppend(error, errorChars, L": ");
+    TextAppend(error, errorChars, reason);
+}
+
 } // namespace
 
 bool LasSourceRead(const wchar_t* path, int threads, const LasSourceProgress& progress, PointColumns* columns,
@@ -84,7 +88,7 @@ bool LasSourceRead(const wchar_t* path, int threads, const LasSourceProgress& pr
     wchar_t reason[kLasErrorChars] = L"";
     LasFile file{};
     if (!LasOpen(&file, path, reason, kLasErrorChars)) {
-        TextCopy(error, errorChars, reason);
+        ReaderError(error, errorChars, path, reason);
         return false;
     }
     LasHeader header = file.header;
@@ -116,7 +120,7 @@ bool LasSourceRead(const wchar_t* path, int threads, const LasSourceProgress& pr
     });
     for (int part = 0; part < parts; ++part) {
         if (results[part].ok) continue;
-        TextCopy(error, errorChars, results[part].error);
+        ReaderError(error, errorChars, path, results[part].error);
         PointColumnsFree(columns);
         return false;
     }
