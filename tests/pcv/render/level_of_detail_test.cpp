@@ -230,6 +230,33 @@ TEST(DepthEstimate, WithNothingInSightTheViewsOwnDistancesStand) {
     EXPECT_EQ(cloud->acquireCalls, 0); // from node bounds alone
 }
 
+TEST(Workers, TheImageIsTheSameWhateverTheNumberOfWorkers) {
+    std::unique_ptr<TestCloud> cloud = Ground(200000);
+    const uint32_t modes[] = {PcvRenderPoints, PcvRenderPoints | PcvRenderShading | PcvRenderChannel};
+    for (bool stereo : {false, true})
+        for (uint32_t mode : modes)
+            for (float size : {1000.0f, 3000.0f}) {
+                SCOPED_TRACE(std::string(stereo ? "stereo" : "mono") + " mode " + std::to_string(mode) +
+                             " size " + std::to_string(size));
+                std::vector<uint32_t> images[3];
+                for (int workers = 1; workers <= 3; ++workers) {
+                    RendererPtr renderer(RendererCreate(kHeight, 2 * kWidth, workers));
+                    ASSERT_TRUE(renderer);
+                    ProjectionImageData view = RecordOf(OverGround(stereo), size, mode);
+                    ASSERT_GT(RendererDraw(renderer.get(), cloud->Source(), &view,
+                                           DefaultSettings(nullptr, 150000)),
+                              0);
+                    const uint32_t* pixels = reinterpret_cast<const uint32_t*>(view.imageBuffer);
+                    images[workers - 1].assign(pixels, pixels + (stereo ? 2 : 1) * kWidth * kHeight);
+                }
+                EXPECT_GT(
+                    std::count_if(images[0].begin(), images[0].end(), [](uint32_t p) { return p != 0; }),
+                    kWidth * kHeight / 4);
+                EXPECT_TRUE(images[0] == images[1]);
+                EXPECT_TRUE(images[0] == images[2]);
+            }
+}
+
 TEST(Screenshots, LevelOfDetailUnderASmallAndALargeBudget) {
     std::unique_ptr<TestCloud> cloud = Ground(300000);
     RendererPtr renderer = MakeRenderer(kHeight, kWidth);
