@@ -79,15 +79,13 @@ int ScaleAsFraction(double scale, int64_t* numerator, int64_t* denominator) {
     return 0;
 }
 
-int CommonScaleFind(const double scale[3], const double offset[3], const int32_t rawMin[3],
-                    const int32_t rawMax[3], CommonScale* common, wchar_t* error, size_t capacity) {
+namespace {
+
+int ExactScaleFind(const double scale[3], const double offset[3], const int32_t rawMin[3],
+                   const int32_t rawMax[3], CommonScale* common, wchar_t* error, size_t capacity) {
     int64_t numerator[3], denominator[3];
     int64_t divisor = 1;
     for (int axis = 0; axis < 3; ++axis) {
-        if (!isfinite(offset[axis])) {
-            swprintf(error, capacity, L"The %ls offset of the file is not a number.", kAxisNames[axis]);
-            return 0;
-        }
         if (!ScaleAsFraction(scale[axis], &numerator[axis], &denominator[axis]) ||
             !(divisor = LeastCommonMultiple(divisor, denominator[axis]))) {
             swprintf(error, capacity,
@@ -98,6 +96,7 @@ int CommonScaleFind(const double scale[3], const double offset[3], const int32_t
         }
     }
     CommonScale result{};
+    result.exact = 1;
     result.divisor = static_cast<int32_t>(divisor);
     for (int axis = 0; axis < 3; ++axis) {
         int64_t multiplier = numerator[axis] * (divisor / denominator[axis]);
@@ -123,4 +122,56 @@ int CommonScaleFind(const double scale[3], const double offset[3], const int32_t
     }
     *common = result;
     return 1;
+}
+
+// The finest divisor n, up to the finest axis's own 1 / scale, under which every axis's coordinates
+// stay within 32 bits of the cloud's middle; 0 when even n = 1 does not.
+int RoundedScaleFind(const double scale[3], const double offset[3], const int32_t rawMin[3],
+                     const int32_t rawMax[3], CommonScale* common, wchar_t* error, size_t capacity) {
+    double finest = scale[0];
+    double widest = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (scale[axis] < finest) finest = scale[axis];
+        double span = (static_cast<double>(rawMax[axis]) - rawMin[axis]) * scale[axis];
+        if (span > widest) widest = span;
+    }
+    // Half the span on either side of the middle, with a unit of room for rounding.
+    double fitting = widest > 0 ? floor((static_cast<double>(INT32_MAX) - 1) * 2 / widest) : kMaxDivisor;
+    double divisor = fmin(fmin(floor(1 / finest + 0.5), fitting), static_cast<double>(kMaxDivisor));
+    if (!(divisor >= 1)) {
+        swprintf(error, capacity,
+                 L"The coordinates span %.6g units, more than 32-bit integers hold even in whole units.",
+                 widest);
+        return 0;
+    }
+    CommonScale result{};
+    result.divisor = static_cast<int32_t>(divisor);
+    for (int axis = 0; axis < 3; ++axis) {
+        result.fileScale[axis] = scale[axis];
+        result.fileOffset[axis] = offset[axis];
+        double low = rawMin[axis] * scale[axis] + offset[axis];
+        double high = rawMax[axis] * scale[axis] + offset[axis];
+        result.offset[axis] = low + (high - low) / 2;
+    }
+    *common = result;
+    return 1;
+}
+
+} // namespace
+
+int CommonScaleFind(const double scale[3], const double offset[3], const int32_t rawMin[3],
+                    const int32_t rawMax[3], CommonScale* common, wchar_t* error, size_t capacity) {
+    for (int axis = 0; axis < 3; ++axis) {
+        if (!isfinite(offset[axis])) {
+            swprintf(error, capacity, L"The %ls offset of the file is not a number.", kAxisNames[axis]);
+            return 0;
+        }
+        if (!(scale[axis] > 0) || !isfinite(scale[axis])) {
+            swprintf(error, capacity, L"The %ls scale of the file (%.12g) is not a positive number.",
+                     kAxisNames[axis], scale[axis]);
+            return 0;
+        }
+    }
+    if (ExactScaleFind(scale, offset, rawMin, rawMax, common, error, capacity)) return 1;
+    return RoundedScaleFind(scale, offset, rawMin, rawMax, common, error, capacity);
 }

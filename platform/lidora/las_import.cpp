@@ -61,7 +61,7 @@ bool ReadPoints(LasFile* file, LidoraCloud* cloud, RawBounds* bounds, wchar_t* r
 void ConvertToCommonScale(LidoraCloud* cloud, const CommonScale& common) {
     cloud->divisor = common.divisor;
     for (int axis = 0; axis < 3; ++axis) cloud->offset[axis] = common.offset[axis];
-    bool identity = true;
+    bool identity = common.exact;
     for (int axis = 0; axis < 3; ++axis)
         identity = identity && common.multiplier[axis] == 1 && common.shift[axis] == 0;
     if (identity) return;

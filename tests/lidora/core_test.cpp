@@ -115,19 +115,11 @@ TEST(CommonScale, RefusedWithAReason) {
         int32_t low[3], high[3];
         const wchar_t* reasonPart;
     } cases[] = {
-        // test1_4.las: no common scale 1/n.
-        {{1.16451354e-06, 1.164510015e-06, 1.003143236e-06},
-         {0, 0, 0},
-         {0, 0, 0},
-         {1, 1, 1},
-         L"no common scale"},
-        {{0.01, 0.0, 0.01}, {0, 0, 0}, {0, 0, 0}, {1, 1, 1}, L"no common scale"},
-        {{0.01, 0.01, NAN}, {0, 0, 0}, {0, 0, 0}, {1, 1, 1}, L"no common scale"},
-        // Denominators whose least common multiple passes 2^31.
-        {{1.0 / 65521, 1.0 / 65519, 1.0 / 65497}, {0, 0, 0}, {0, 0, 0}, {1, 1, 1}, L"no common scale"},
-        // x spans the whole 32-bit range at 0.01; at 0.001 it would need ten times that.
-        {{0.01, 0.01, 0.001}, {0, 0, 0}, {INT32_MIN, 0, 0}, {INT32_MAX, 1, 1}, L"span"},
+        {{0.01, 0.0, 0.01}, {0, 0, 0}, {0, 0, 0}, {1, 1, 1}, L"positive"},
+        {{0.01, 0.01, NAN}, {0, 0, 0}, {0, 0, 0}, {1, 1, 1}, L"positive"},
         {{0.01, 0.01, 0.01}, {0, INFINITY, 0}, {0, 0, 0}, {1, 1, 1}, L"offset"},
+        // Whole units of 1000 over the full 32-bit range: not even n = 1 keeps them inside.
+        {{1000, 0.01, 0.01}, {0, 0, 0}, {INT32_MIN, 0, 0}, {INT32_MAX, 1, 1}, L"span"},
     };
     for (const Case& c : cases) {
         CommonScale common{};
@@ -136,6 +128,44 @@ TEST(CommonScale, RefusedWithAReason) {
         EXPECT_EQ(CommonScaleFind(c.scale, c.offset, c.low, c.high, &common, error, 512), 0);
         EXPECT_NE(std::wstring(error).find(c.reasonPart), std::wstring::npos) << Narrow(error);
         EXPECT_EQ(common.divisor, 77); // untouched
+    }
+}
+
+TEST(CommonScale, RoundsToTheFinestFittingScaleWhereNoneIsExact) {
+    struct Case {
+        double scale[3];
+        double offset[3];
+        int32_t low[3], high[3];
+        int32_t divisor;
+    } cases[] = {
+        // test1_4.las: ten-digit scales that are no fraction of a small denominator; the finest axis decides.
+        {{1.16451354e-06, 1.164510015e-06, 1.003143236e-06},
+         {-0.5, 12.25, 3},
+         {0, -400000, 1000},
+         {800000, 400000, 900000},
+         996867},
+        // Denominators whose least common multiple passes 2^31.
+        {{1.0 / 65521, 1.0 / 65519, 1.0 / 65497}, {0, 0, 0}, {0, 0, 0}, {1000, 1000, 1000}, 65521},
+        // x spans the whole 32-bit range at 0.01; 0.001 would need ten times that: 1/99 is the finest that
+        // fits.
+        {{0.01, 0.01, 0.001}, {637000, 849000, 0}, {INT32_MIN, 0, 0}, {INT32_MAX, 1, 1}, 99},
+    };
+    for (const Case& c : cases) {
+        CommonScale common{};
+        wchar_t error[512] = L"";
+        ASSERT_EQ(CommonScaleFind(c.scale, c.offset, c.low, c.high, &common, error, 512), 1) << Narrow(error);
+        EXPECT_EQ(common.exact, 0);
+        EXPECT_EQ(common.divisor, c.divisor);
+        for (int axis = 0; axis < 3; ++axis) {
+            int64_t mid = (static_cast<int64_t>(c.low[axis]) + c.high[axis]) / 2;
+            for (int64_t raw : {static_cast<int64_t>(c.low[axis]), mid, static_cast<int64_t>(c.high[axis])}) {
+                double want = static_cast<double>(raw) * c.scale[axis] + c.offset[axis];
+                double got = static_cast<double>(CommonScaleApply(common, axis, static_cast<int32_t>(raw))) /
+                                 common.divisor +
+                             common.offset[axis];
+                EXPECT_NEAR(got, want, 0.5 / common.divisor + 1e-9 * (1 + fabs(want))) << axis << " " << raw;
+            }
+        }
     }
 }
 

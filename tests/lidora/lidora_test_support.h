@@ -31,6 +31,8 @@ LasContent ReadWholeLas(const std::wstring& path);
 // Compares a cloud (count, points, divisor, offsets, classes, intensities, colours) with the file's
 // points: integer / divisor + offset reproduces each LAS coordinate, and the integers sit on the
 // file's own steps. Reports through gtest; returns whether all held.
-bool ExpectCloudMatchesLas(const LidoraCloud& cloud, const LasContent& las);
+// Exact: every coordinate reproduced and on the file's own lattice; rounded: within half a step of the
+// cloud's scale.
+bool ExpectCloudMatchesLas(const LidoraCloud& cloud, const LasContent& las, bool exact = true);
 
 } // namespace lidoratest
