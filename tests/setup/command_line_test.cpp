@@ -91,6 +91,73 @@ TEST(SetupParseCommandLine, ALongestArgumentIsKeptWholeAndALongerOneIsRefused) {
     EXPECT_STREQ(L"default-exe", refused.exe);
 }
 
+// The wide form the program reads: what a script typed, and whether it can be installed.
+TEST(SetupReadCommandLine, TellsGivenMissingAndUnusableFolders) {
+    std::wstring longest = L"C:\\" + std::wstring(396, L'a'); // 399 characters
+    std::wstring tooLong = longest + L"a";
+    struct Case {
+        const char* name;
+        std::wstring arguments;
+        bool twoArguments;
+        CommandLineFolders expected;
+        const wchar_t* exe; // the executables folder afterwards
+    };
+    const Case cases[] = {
+        {"outside 8 bits", L"C:\\\u65E5\u672C \"D:\\caf\u00E9 \u03A9\" E:\\h", false,
+         CommandLineFolders::Given, L"C:\\\u65E5\u672C"},
+        {"longest", longest + L" D:\\b", true, CommandLineFolders::Given, longest.c_str()},
+        {"too few", L"C:\\a D:\\b", false, CommandLineFolders::Missing, L"default-exe"},
+        {"too few, one too long", tooLong + L" D:\\b", false, CommandLineFolders::Missing, L"default-exe"},
+        {"an empty one", L"C:\\a \"\" E:\\c", false, CommandLineFolders::Missing, L"default-exe"},
+        {"first too long", tooLong + L" D:\\b E:\\c", false, CommandLineFolders::Unusable, L"default-exe"},
+        {"last too long", L"C:\\a D:\\b " + tooLong, false, CommandLineFolders::Unusable, L"default-exe"},
+        {"too long quoted", L"C:\\a \"" + tooLong + L" x\"", true, CommandLineFolders::Unusable,
+         L"default-exe"},
+        {"wildcard", L"C:\\a? D:\\b", true, CommandLineFolders::Unusable, L"default-exe"},
+        {"pipe", L"C:\\a|b D:\\b", true, CommandLineFolders::Unusable, L"default-exe"},
+        {"tab inside quotes", L"\"C:\\a\tb\" D:\\b", true, CommandLineFolders::Unusable, L"default-exe"},
+        {"colon inside", L"C:\\a:b D:\\b", true, CommandLineFolders::Unusable, L"default-exe"},
+        {"long-path prefix", L"\\\\?\\C:\\a D:\\b", true, CommandLineFolders::Given, L"\\\\?\\C:\\a"},
+        {"drive-relative", L"C:a D:\\b", true, CommandLineFolders::Given, L"C:a"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Folders folders;
+        EXPECT_EQ(c.expected, SetupReadCommandLine(folders.exe, folders.settings, folders.host,
+                                                   c.arguments.c_str(), c.twoArguments));
+        EXPECT_STREQ(c.exe, folders.exe);
+    }
+    Folders given;
+    ASSERT_EQ(CommandLineFolders::Given,
+              SetupReadCommandLine(given.exe, given.settings, given.host, cases[0].arguments.c_str(), false));
+    EXPECT_STREQ(L"D:\\caf\u00E9 \u03A9", given.settings);
+    EXPECT_STREQ(L"E:\\h", given.host);
+}
+
+TEST(SetupReadCommandLine, InvalidUtf8InThe8BitFormIsNoFolder) {
+    Folders folders;
+    EXPECT_FALSE(folders.Parse("C:\\caf\xE9 D:\\b", true)); // an ANSI byte, not UTF-8
+    EXPECT_STREQ(L"default-exe", folders.exe);
+}
+
+TEST(SetupCommandLineArguments, SkipsTheProgramAsWinMainDoes) {
+    struct Case {
+        const wchar_t* line;
+        const wchar_t* arguments;
+    };
+    const Case cases[] = {
+        {L"\"C:\\Program Files\\setup.exe\" C:\\a \"D:\\b c\"", L"C:\\a \"D:\\b c\""},
+        {L"setup.exe   C:\\a", L"C:\\a"},
+        {L"setup.exe\tC:\\a", L"C:\\a"},
+        {L"\"setup.exe\"C:\\a", L"C:\\a"},
+        {L"setup.exe", L""},
+        {L"\"unterminated", L""},
+        {L"", L""},
+    };
+    for (const Case& c : cases) EXPECT_STREQ(c.arguments, SetupCommandLineArguments(c.line)) << c.line;
+    EXPECT_STREQ(L"", SetupCommandLineArguments(nullptr));
+}
+
 TEST(SetupMakeFolderAbsolute, RelativeFoldersFollowTheCurrentFolderAbsoluteOnesStay) {
     wchar_t current[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, current);
