@@ -8,13 +8,16 @@ struct Dialog;
 enum CopyResult : int {
     CopyOk = 0,
     CopySourceMissing = -1,
-    CopyTargetNotWritable = -2, // also a read or write that failed on the way: the target is then removed
+    CopyTargetNotWritable = -2, // also a read or write that failed on the way: the target is left as it was
     CopyNoMemory = -5,
 };
 
 constexpr int kCopyBlockBytes = 16384;
 
-// Copies source to target in blocks and gives the target the source's last-write time.
+// Copies source to target in blocks and gives the target the source's last-write time. The copy is made
+// in a temporary file beside the target and replaces it only when complete, so any failure leaves the
+// target (or its absence) as it was and no temporary file. A target that is the source itself (the media
+// folder installed onto) is left alone and counts as copied.
 CopyResult FileCopyData(const wchar_t* source, const wchar_t* target);
 
 // Same last-write second and the same non-zero size.
