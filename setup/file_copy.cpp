@@ -40,21 +40,45 @@ bool IsSameFile(HANDLE source, const wchar_t* target) {
     return same;
 }
 
-// The copy goes into a temporary file beside the target, which replaces the target only when complete:
-// a failed read or write (a full disk, a network drop) leaves the installed version as it was. A target
-// that cannot be replaced (a program holds it open) fails at the end the same way.
-CopyResult CopyIntoPlace(HANDLE source, const wchar_t* target, char* buffer) {
+void GiveWriteTimeOf(HANDLE source, HANDLE target) {
+    FILETIME written;
+    if (GetFileTime(source, nullptr, nullptr, &written)) SetFileTime(target, nullptr, nullptr, &written);
+}
+
+// A file that did not exist before is written in place: a failed copy removes it again, which leaves the
+// folder as it was.
+CopyResult CopyIntoNewFile(HANDLE source, HANDLE target, const wchar_t* path, char* buffer) {
+    bool copied = CopyBlocks(source, target, buffer);
+    if (copied) GiveWriteTimeOf(source, target);
+    copied = CloseHandle(target) && copied;
+    if (copied) return CopyOk;
+    DeleteFileW(path);
+    return CopyTargetNotWritable;
+}
+
+// An installed file is replaced by a copy made in a temporary file beside it, which takes its place in
+// one move only when complete: a failed read or write (a full disk, a network drop) leaves the installed
+// version as it was. A target that cannot be replaced (a program holds it open) fails at the move.
+CopyResult CopyOverExistingFile(HANDLE source, const wchar_t* target, char* buffer) {
     FileReplacement replacement;
     if (!FileReplaceBegin(&replacement, target)) return CopyTargetNotWritable;
     if (!CopyBlocks(source, replacement.handle, buffer)) {
         FileReplaceAbandon(&replacement);
         return CopyTargetNotWritable;
     }
-    // Renaming keeps the time, so the installed file carries the source's last-write time.
-    FILETIME written;
-    if (GetFileTime(source, nullptr, nullptr, &written))
-        SetFileTime(replacement.handle, nullptr, nullptr, &written);
+    // Moving keeps the time, so the installed file carries the source's last-write time.
+    GiveWriteTimeOf(source, replacement.handle);
     return FileReplaceCommit(&replacement) ? CopyOk : CopyTargetNotWritable;
+}
+
+CopyResult CopyIntoPlace(HANDLE source, const wchar_t* target, char* buffer) {
+    // CREATE_NEW: a file that appears meanwhile is never truncated, it takes the replacing way.
+    HANDLE fresh = CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (fresh != INVALID_HANDLE_VALUE) return CopyIntoNewFile(source, fresh, target, buffer);
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return CopyTargetNotWritable;
+    return CopyOverExistingFile(source, target, buffer);
 }
 
 bool IsExistingFile(const wchar_t* path) {
