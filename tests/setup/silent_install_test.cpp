@@ -191,6 +191,57 @@ TEST_F(SilentInstallTest, ADiskThatFillsUpKeepsThePreviousVersionOfEveryFile) {
     EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(Exe()).empty());
 }
 
+// Fills a disk up to its last byte, so that the next file that needs room fails.
+void FillDisk(const std::wstring& folder) {
+    HANDLE filler = CreateFileW((folder + L"\\filler.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string block(4096, 'f');
+    DWORD written = 0;
+    while (WriteFile(filler, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) &&
+           written == block.size()) {
+    }
+    while (WriteFile(filler, block.data(), 1, &written, nullptr) && written == 1) {
+    }
+    CloseHandle(filler);
+}
+
+// The files the installer rewrites on every installation, on a disk that has no room left: the settings
+// path of the installed programs and MicroStation's configuration stay as they were.
+TEST_F(SilentInstallTest, AFullDiskKeepsTheSettingsPathAndTheHostConfiguration) {
+    std::string microStation = kBasicInf;
+    microStation.replace(microStation.find("Target=NONE"), 11, "Target=MicroStation");
+    struct Case {
+        const char* name;
+        std::wstring disk; // below target
+        std::wstring kept; // below target
+        DWORD exitCode;    // a MicroStation folder it cannot write into is only a warning
+    };
+    const Case cases[] = {
+        {"settings path", L"\\exe", L"\\exe\\settings_path.txt", 4},
+        {"MicroStation's copy of nimbo.cfg", L"\\ms\\config\\appl", L"\\ms\\config\\appl\\nimbo.cfg", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayOut(L"silent_config_full", microStation);
+        AddBasicPayload(this);
+        CreateDirectoryW((target + L"\\ms").c_str(), nullptr);
+        CreateDirectoryW((target + L"\\ms\\config").c_str(), nullptr);
+        testenv::TinyDisk disk(target + c.disk, target);
+        if (!disk.Mounted()) GTEST_SKIP() << TINY_DISK_SKIP_MESSAGE;
+        std::wstring arguments =
+            ThreeFolders().substr(0, ThreeFolders().rfind(L' ')) + L" " + Quoted(target + L"\\ms");
+        ASSERT_EQ(0u, RunSetup(media, arguments).exitCode);
+        std::string before = StateOf(target + c.kept);
+        ASSERT_NE("missing", before);
+        FillDisk(target + c.disk);
+        RunResult run = RunSetup(media, Quoted(Exe()) + L" " + Quoted(target + L"\\other-set") + L" " +
+                                            Quoted(target + L"\\ms"));
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        EXPECT_EQ(before, StateOf(target + c.kept));
+        EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(target + c.disk).empty());
+    }
+}
+
 // ---- Installing onto the installation media ----
 
 std::wstring UpperCase(std::wstring text) {
