@@ -3,11 +3,9 @@
 
 #include <string>
 
-#include "runtime/file_replace.h"
 #include "runtime/files.h"
 #include "runtime/out_file.h"
 #include "support/test_environment.h"
-#include "support/tiny_disk.h"
 
 namespace {
 
@@ -67,45 +65,6 @@ TEST(OutFileModes, CreateAppendAndUpdate) {
     EXPECT_EQ(OutFileWrite(&file, "x", 1), 0); // a record that failed to open takes nothing
     EXPECT_EQ(OutFileClose(&file), 0);
     EXPECT_EQ(Contents(path), "XYcdefgh");
-}
-
-// A replacing file is written beside its target, which keeps what it held (or stays absent) until the
-// close finds every byte written; a write that failed on the way leaves it so for good.
-TEST(OutFileModes, ReplaceTakesTheTargetsPlaceOnlyWhenComplete) {
-    std::wstring folder = testenv::ScratchFolder(L"outfile_replace");
-    struct Case {
-        const char* name;
-        bool existing;
-        bool writeFails;
-        const char* afterwards;
-    };
-    const Case cases[] = {
-        {"new file", false, false, "new"},
-        {"over a file", true, false, "new"},
-        {"failed over a file", true, true, "old"},
-        {"failed, no file before", false, true, "<missing>"},
-    };
-    for (const Case& c : cases) {
-        std::wstring path = folder + L"\\replaced.bin";
-        DeleteFileW(path.c_str());
-        if (c.existing) {
-            ASSERT_TRUE(testenv::WriteFileBytes(path, "old"));
-        }
-        OutFile file;
-        ASSERT_EQ(kOutFileBuffered, OutFileOpen(&file, 60, path.c_str(), kOutFileReplace)) << c.name;
-        ASSERT_EQ(1, OutFileWrite(&file, "new", 3));
-        ASSERT_EQ(1, OutFileFlush(&file));
-        EXPECT_EQ(c.existing ? "old" : "<missing>", Contents(path))
-            << c.name << ": replaced before the close";
-        EXPECT_EQ(1u, testenv::FilesStartingWith(folder, FILE_REPLACE_PREFIX).size()) << c.name;
-        if (c.writeFails) file.failed = 1;
-        EXPECT_EQ(c.writeFails ? 0 : 1, OutFileClose(&file)) << c.name;
-        EXPECT_EQ(c.afterwards, Contents(path)) << c.name;
-        EXPECT_TRUE(testenv::FilesStartingWith(folder, FILE_REPLACE_PREFIX).empty()) << c.name;
-    }
-    OutFile file;
-    EXPECT_EQ(kOutFileFailed, OutFileOpen(&file, 60, (folder + L"\\no\\such.bin").c_str(), kOutFileReplace));
-    EXPECT_TRUE(testenv::FilesStartingWith(folder, FILE_REPLACE_PREFIX).empty());
 }
 
 TEST(OutFileBuffering, BufferSizeIsLimitedAndLargeDataGoesStraightThrough) {

@@ -10,7 +10,6 @@
 
 #include <windows.h>
 
-#include <cwctype>
 #include <string>
 
 namespace {
@@ -125,41 +124,6 @@ TEST(FileCopyData, AFailedReadLeavesNoTargetThatLooksInstalled) {
     EXPECT_EQ(CopyTargetNotWritable, FileCopyData(unreadable.c_str(), target.c_str()));
     EXPECT_FALSE(Exists(target));
     setuptest::RemoveLink(unreadable, base);
-}
-
-// Whatever stands at the target, the copy ends with the source's bytes and time there and no temporary
-// file beside it; a target that is the source itself, reached under another name, is not touched at all.
-TEST(FileCopyData, EveryKindOfTargetEndsAsTheSourceWithoutTemporaryFiles) {
-    std::wstring base = testenv::ScratchFolder(L"copy_targets");
-    std::wstring source = base + L"\\source.bin";
-    ASSERT_TRUE(testenv::WriteFileBytes(source, Pattern(50000)));
-    SetWriteTime(source, 2012);
-    std::string sourceState = setuptest::StateOf(source);
-    struct Case {
-        const char* name;
-        std::wstring target;
-        const char* before; // what stands at the target first, null for nothing
-    };
-    std::wstring upper = base;
-    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
-    const Case cases[] = {
-        {"new file", base + L"\\new.bin", nullptr},
-        {"older file", base + L"\\old.bin", "an older version"},
-        {"empty file", base + L"\\empty.bin", ""},
-        {"the source in capitals", upper + L"\\SOURCE.BIN", nullptr},
-        {"the source with forward slashes", base + L"/source.bin", nullptr},
-        {"a hard link to the source", base + L"\\link.bin", nullptr},
-    };
-    ASSERT_TRUE(CreateHardLinkW((base + L"\\link.bin").c_str(), source.c_str(), nullptr));
-    for (const Case& c : cases) {
-        if (c.before) {
-            ASSERT_TRUE(testenv::WriteFileBytes(c.target, c.before));
-        }
-        EXPECT_EQ(CopyOk, FileCopyData(source.c_str(), c.target.c_str())) << c.name;
-        EXPECT_EQ(sourceState, setuptest::StateOf(c.target)) << c.name;
-        EXPECT_EQ(sourceState, setuptest::StateOf(source)) << c.name << ": the source changed";
-        EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(base).empty()) << c.name;
-    }
 }
 
 TEST(FileSameVersion, NeedsTheSameWriteSecondAndTheSameNonZeroSize) {
