@@ -53,6 +53,13 @@ void WaitUntilGone(SC_HANDLE manager, const wchar_t* name) {
     }
 }
 
+// Without service entries the service manager is not touched at all.
+bool AnyService(const FileEntry* list, int count) {
+    for (int i = 0; i < count; ++i)
+        if (IsService(list[i])) return true;
+    return false;
+}
+
 bool IsRunningState(DWORD state) {
     return state != SERVICE_STOPPED && state != SERVICE_STOP_PENDING;
 }
@@ -91,6 +98,7 @@ void ServiceRemoveAll(const FileEntry* list, int count) {
 
 void ServiceStopAll(const FileEntry* list, int count, ServiceStopRecord* stopped) {
     for (int i = 0; i < kSetupMaxFiles; ++i) stopped->wasRunning[i] = false;
+    if (!AnyService(list, count)) return;
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) return;
     for (int i = 0; i < count && i < kSetupMaxFiles; ++i) {
@@ -104,6 +112,7 @@ void ServiceStopAll(const FileEntry* list, int count, ServiceStopRecord* stopped
 }
 
 void ServiceRestartStopped(const FileEntry* list, int count, const ServiceStopRecord* stopped) {
+    if (!AnyService(list, count)) return;
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) return;
     for (int i = 0; i < count && i < kSetupMaxFiles; ++i) {
