@@ -1,5 +1,7 @@
 #include "config_text.h"
 
+#include "runtime/file_replace.h"
+
 #include <windows.h>
 
 bool ConfigNarrow(const wchar_t* text, std::string* bytes) {
@@ -20,13 +22,17 @@ bool ConfigSlashForm(const wchar_t* folder, std::string* form) {
 }
 
 bool ConfigWriteWholeFile(const wchar_t* path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    // Written beside and moved into place whole: a full disk must not cost the host the configuration it
+    // had, nor the installed programs the settings path they read.
+    FileReplacement replacement;
+    if (!FileReplaceBegin(&replacement, path)) return false;
     DWORD written = 0;
-    bool complete = bytes.empty() ||
-                    (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                     written == bytes.size());
-    complete = CloseHandle(file) && complete;
-    if (!complete) DeleteFileW(path);
-    return complete;
+    bool complete = bytes.empty() || (WriteFile(replacement.handle, bytes.data(),
+                                                static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                                      written == bytes.size());
+    if (!complete) {
+        FileReplaceAbandon(&replacement);
+        return false;
+    }
+    return FileReplaceCommit(&replacement) != 0;
 }

@@ -11,5 +11,7 @@ bool ConfigNarrow(const wchar_t* text, std::string* bytes);
 // The folder with every backslash turned into "/" and ending in exactly one added "/".
 bool ConfigSlashForm(const wchar_t* folder, std::string* form);
 
-// Creates or truncates path and writes bytes; a file that could not be written whole is removed again.
+// Writes bytes into a temporary file beside path and moves it into place once all of it is written and
+// flushed. False when that failed: an earlier file of that name is then as it was, and no temporary file
+// is left.
 bool ConfigWriteWholeFile(const wchar_t* path, const std::string& bytes);

@@ -5,6 +5,7 @@
 #include "prompts.h"
 #include "setup_text.h"
 
+#include "runtime/file_replace.h"
 #include "runtime/memory.h"
 
 #include <windows.h>
@@ -12,11 +13,6 @@
 #include <cwchar>
 
 namespace {
-
-struct OpenFiles {
-    HANDLE source;
-    HANDLE target;
-};
 
 bool CopyBlocks(HANDLE source, HANDLE target, char* buffer) {
     while (true) {
@@ -28,17 +24,61 @@ bool CopyBlocks(HANDLE source, HANDLE target, char* buffer) {
     }
 }
 
-// A failed read or write leaves no file behind that looks installed.
-CopyResult CopyOpenFiles(OpenFiles files, const wchar_t* target, char* buffer) {
-    bool copied = CopyBlocks(files.source, files.target, buffer);
+// Source and target are one file when the media folder is also a target folder (in another spelling,
+// perhaps): copying it onto itself would empty it. Asked of the open source and of the target opened only
+// to look at it, so nothing has been changed yet.
+bool IsSameFile(HANDLE source, const wchar_t* target) {
+    HANDLE existing =
+        CreateFileW(target, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (existing == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION a, b;
+    bool same = GetFileInformationByHandle(source, &a) && GetFileInformationByHandle(existing, &b) &&
+                a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+                a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(existing);
+    return same;
+}
+
+void GiveWriteTimeOf(HANDLE source, HANDLE target) {
     FILETIME written;
-    if (copied && GetFileTime(files.source, nullptr, nullptr, &written))
-        SetFileTime(files.target, nullptr, nullptr, &written);
-    CloseHandle(files.source);
-    copied = CloseHandle(files.target) && copied;
+    if (GetFileTime(source, nullptr, nullptr, &written)) SetFileTime(target, nullptr, nullptr, &written);
+}
+
+// A file that did not exist before is written in place: a failed copy removes it again, which leaves the
+// folder as it was.
+CopyResult CopyIntoNewFile(HANDLE source, HANDLE target, const wchar_t* path, char* buffer) {
+    bool copied = CopyBlocks(source, target, buffer);
+    if (copied) GiveWriteTimeOf(source, target);
+    copied = CloseHandle(target) && copied;
     if (copied) return CopyOk;
-    DeleteFileW(target);
+    DeleteFileW(path);
     return CopyTargetNotWritable;
+}
+
+// An installed file is replaced by a copy made in a temporary file beside it, which takes its place in
+// one move only when complete: a failed read or write (a full disk, a network drop) leaves the installed
+// version as it was. A target that cannot be replaced (a program holds it open) fails at the move.
+CopyResult CopyOverExistingFile(HANDLE source, const wchar_t* target, char* buffer) {
+    FileReplacement replacement;
+    if (!FileReplaceBegin(&replacement, target)) return CopyTargetNotWritable;
+    if (!CopyBlocks(source, replacement.handle, buffer)) {
+        FileReplaceAbandon(&replacement);
+        return CopyTargetNotWritable;
+    }
+    // Moving keeps the time, so the installed file carries the source's last-write time.
+    GiveWriteTimeOf(source, replacement.handle);
+    return FileReplaceCommit(&replacement) ? CopyOk : CopyTargetNotWritable;
+}
+
+CopyResult CopyIntoPlace(HANDLE source, const wchar_t* target, char* buffer) {
+    // CREATE_NEW: a file that appears meanwhile is never truncated, it takes the replacing way.
+    HANDLE fresh = CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (fresh != INVALID_HANDLE_VALUE) return CopyIntoNewFile(source, fresh, target, buffer);
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return CopyTargetNotWritable;
+    return CopyOverExistingFile(source, target, buffer);
 }
 
 bool IsExistingFile(const wchar_t* path) {
@@ -103,21 +143,14 @@ int AskAfterFailure(Dialog* status, CopyResult result, const wchar_t* source, co
 CopyResult FileCopyData(const wchar_t* source, const wchar_t* target) {
     char* buffer = static_cast<char*>(MemAlloc(kCopyBlockBytes, "SetCopy"));
     if (buffer == nullptr) return CopyNoMemory;
-    OpenFiles files;
-    files.source = CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (files.source == INVALID_HANDLE_VALUE) {
+    HANDLE sourceFile = CreateFileW(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (sourceFile == INVALID_HANDLE_VALUE) {
         MemFree(buffer);
         return CopySourceMissing;
     }
-    files.target = CreateFileW(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (files.target == INVALID_HANDLE_VALUE) {
-        CloseHandle(files.source);
-        MemFree(buffer);
-        return CopyTargetNotWritable;
-    }
-    CopyResult result = CopyOpenFiles(files, target, buffer);
+    CopyResult result = IsSameFile(sourceFile, target) ? CopyOk : CopyIntoPlace(sourceFile, target, buffer);
+    CloseHandle(sourceFile);
     MemFree(buffer);
     return result;
 }

@@ -8,13 +8,17 @@ struct Dialog;
 enum CopyResult : int {
     CopyOk = 0,
     CopySourceMissing = -1,
-    CopyTargetNotWritable = -2, // also a read or write that failed on the way: the target is then removed
+    CopyTargetNotWritable = -2, // also a read or write that failed on the way: the target is left as it was
     CopyNoMemory = -5,
 };
 
 constexpr int kCopyBlockBytes = 16384;
 
-// Copies source to target in blocks and gives the target the source's last-write time.
+// Copies source to target in blocks and gives the target the source's last-write time. Over an existing
+// target the copy is made in a temporary file beside it, flushed, and replaces it only when complete; a new
+// target is written in place and removed again when the copy fails. So any failure leaves the target (or
+// its absence) as it was and no temporary file. A target that is the source itself (the media folder
+// installed onto) is left alone and counts as copied.
 CopyResult FileCopyData(const wchar_t* source, const wchar_t* target);
 
 // Same last-write second and the same non-zero size.

@@ -29,13 +29,19 @@ bool WriteSettingsPath(Dialog* status) {
     return false;
 }
 
-// Running services hold their programs open; they go before their files are replaced.
+// Running services hold their programs open, so they stop before their files are replaced. Their
+// registrations are replaced only once every program is in place: an installation that ends here leaves
+// the services as they were, running again if they ran.
 bool CopyExecutables(Dialog* status) {
-    ServiceRemoveAll(g_setup.exeFiles, g_setup.exeFileCount);
-    return FileCopyList(status, g_setup.exeFolder, g_setup.exeFiles, g_setup.exeFileCount);
+    ServiceStopRecord stopped;
+    ServiceStopAll(g_setup.exeFiles, g_setup.exeFileCount, &stopped);
+    if (FileCopyList(status, g_setup.exeFolder, g_setup.exeFiles, g_setup.exeFileCount)) return true;
+    ServiceRestartStopped(g_setup.exeFiles, g_setup.exeFileCount, &stopped);
+    return false;
 }
 
 bool InstallServices(Dialog* status) {
+    ServiceRemoveAll(g_setup.exeFiles, g_setup.exeFileCount);
     if (ServiceInstallAll(status, g_setup.serviceUser, g_setup.servicePassword, g_setup.exeFiles,
                           g_setup.exeFileCount))
         return true;

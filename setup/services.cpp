@@ -1,5 +1,6 @@
 #include "services.h"
 
+#include "message_pump.h"
 #include "prompts.h"
 #include "setup_message.h"
 #include "setup_text.h"
@@ -24,6 +25,57 @@ bool AddRight(LSA_HANDLE policy, PSID account) {
     return LsaAddAccountRights(policy, account, &rightName, 1) == 0;
 }
 
+// How long the installer waits for a service to stop or for its registration to go, and how often it looks.
+constexpr DWORD kServiceWaitMs = 30000;
+constexpr DWORD kServicePollMs = 100;
+
+// A running service ends on its own time; the status window keeps painting meanwhile.
+bool WaitForStopped(SC_HANDLE service) {
+    for (DWORD waited = 0;; waited += kServicePollMs) {
+        SERVICE_STATUS status;
+        if (!QueryServiceStatus(service, &status)) return false;
+        if (status.dwCurrentState == SERVICE_STOPPED) return true;
+        if (waited >= kServiceWaitMs) return false;
+        SetupPumpMessages();
+        Sleep(kServicePollMs);
+    }
+}
+
+// A deleted service is only marked for deletion while anyone (its own process, a monitoring tool) still
+// has it open, and a new one of the same name cannot be created until it is gone.
+void WaitUntilGone(SC_HANDLE manager, const wchar_t* name) {
+    for (DWORD waited = 0; waited < kServiceWaitMs; waited += kServicePollMs) {
+        SC_HANDLE service = OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
+        if (service == nullptr) return;
+        CloseServiceHandle(service);
+        SetupPumpMessages();
+        Sleep(kServicePollMs);
+    }
+}
+
+// Without service entries the service manager is not touched at all.
+bool AnyService(const FileEntry* list, int count) {
+    for (int i = 0; i < count; ++i)
+        if (IsService(list[i])) return true;
+    return false;
+}
+
+bool IsRunningState(DWORD state) {
+    return state != SERVICE_STOPPED && state != SERVICE_STOP_PENDING;
+}
+
+// Stops the service and waits until it has; true when it was running (or about to) before.
+bool StopAndWait(SC_HANDLE service) {
+    SERVICE_STATUS status;
+    if (!QueryServiceStatus(service, &status)) return false;
+    bool running = IsRunningState(status.dwCurrentState);
+    if (status.dwCurrentState != SERVICE_STOPPED) {
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        WaitForStopped(service);
+    }
+    return running;
+}
+
 } // namespace
 
 void ServiceStopDelete(const wchar_t* name) {
@@ -31,10 +83,10 @@ void ServiceStopDelete(const wchar_t* name) {
     if (manager == nullptr) return;
     SC_HANDLE service = OpenServiceW(manager, name, SERVICE_ALL_ACCESS);
     if (service) {
-        SERVICE_STATUS status;
-        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        StopAndWait(service);
         DeleteService(service);
         CloseServiceHandle(service);
+        WaitUntilGone(manager, name);
     }
     CloseServiceHandle(manager);
 }
@@ -42,6 +94,35 @@ void ServiceStopDelete(const wchar_t* name) {
 void ServiceRemoveAll(const FileEntry* list, int count) {
     for (int i = 0; i < count; ++i)
         if (IsService(list[i])) ServiceStopDelete(list[i].name);
+}
+
+void ServiceStopAll(const FileEntry* list, int count, ServiceStopRecord* stopped) {
+    for (int i = 0; i < kSetupMaxFiles; ++i) stopped->wasRunning[i] = false;
+    if (!AnyService(list, count)) return;
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager == nullptr) return;
+    for (int i = 0; i < count && i < kSetupMaxFiles; ++i) {
+        if (!IsService(list[i])) continue;
+        SC_HANDLE service = OpenServiceW(manager, list[i].name, SERVICE_ALL_ACCESS);
+        if (service == nullptr) continue;
+        stopped->wasRunning[i] = StopAndWait(service);
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+}
+
+void ServiceRestartStopped(const FileEntry* list, int count, const ServiceStopRecord* stopped) {
+    if (!AnyService(list, count)) return;
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager == nullptr) return;
+    for (int i = 0; i < count && i < kSetupMaxFiles; ++i) {
+        if (!IsService(list[i]) || !stopped->wasRunning[i]) continue;
+        SC_HANDLE service = OpenServiceW(manager, list[i].name, SERVICE_ALL_ACCESS);
+        if (service == nullptr) continue;
+        if (WaitForStopped(service)) StartServiceW(service, 0, nullptr);
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
 }
 
 bool ServiceGrantLogonRight(const wchar_t* user) {

@@ -7,10 +7,25 @@
 
 struct Dialog;
 
-// Stops and deletes the service of every Service entry, so that their programs can be replaced.
+// Which of the listed services were running when the installation stopped them (by list index).
+struct ServiceStopRecord {
+    bool wasRunning[kSetupMaxFiles];
+};
+
+// Stops the service of every Service entry and waits (at most about 30 seconds each) until it has, so that
+// its program can be replaced; the registrations stay. Records which of them were running.
+void ServiceStopAll(const FileEntry* list, int count, ServiceStopRecord* stopped);
+
+// Starts again the services that ServiceStopAll found running: an installation that ends before it
+// replaces them leaves them as it found them.
+void ServiceRestartStopped(const FileEntry* list, int count, const ServiceStopRecord* stopped);
+
+// Stops, deletes and waits until the service of every Service entry is gone, so that it can be created anew.
 void ServiceRemoveAll(const FileEntry* list, int count);
 
-// Stops (without waiting) and deletes one service if it exists.
+// Stops one service (waiting until it has), deletes it and waits (at most about 30 seconds) until the
+// service manager has let go of it: while anyone holds it open it is only marked for deletion, and a new
+// service of its name cannot be created yet. Nothing happens when it does not exist.
 void ServiceStopDelete(const wchar_t* name);
 
 // Grants the logon right once (when user is not empty) and creates and starts every service.

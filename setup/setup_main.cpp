@@ -32,11 +32,11 @@ bool ReadDescription() {
            SetupTextAppend(path, kSetupPathChars, L"setup.inf") && InfRead(path);
 }
 
-bool TakeFoldersFromCommandLine(const char* commandLine) {
+CommandLineFolders TakeFoldersFromCommandLine(const wchar_t* arguments) {
     wchar_t* hostFolder =
         (g_setup.kind == InstallKind::Orbisa) ? g_setup.orbisaFolder : g_setup.microStationFolder;
-    return SetupParseCommandLine(g_setup.exeFolder, g_setup.settingsFolder, hostFolder, commandLine,
-                                 g_setup.kind == InstallKind::Slave);
+    return SetupReadCommandLine(g_setup.exeFolder, g_setup.settingsFolder, hostFolder, arguments,
+                                g_setup.kind == InstallKind::Slave);
 }
 
 void StartToolkit(HINSTANCE instance) {
@@ -52,10 +52,12 @@ bool AskUser(HINSTANCE instance) {
 }
 
 // The steps work with absolute folders; a relative one would depend on where setup happened to be started.
-void MakeFoldersAbsolute() {
-    SetupMakeFolderAbsolute(g_setup.exeFolder, kSetupPathChars);
-    SetupMakeFolderAbsolute(g_setup.settingsFolder, kSetupPathChars);
-    SetupMakeFolderAbsolute(g_setup.microStationFolder, kSetupPathChars);
+// False when a folder is too long once it is made absolute.
+bool MakeFoldersAbsolute() {
+    bool exe = SetupMakeFolderAbsolute(g_setup.exeFolder, kSetupPathChars);
+    bool settings = SetupMakeFolderAbsolute(g_setup.settingsFolder, kSetupPathChars);
+    bool host = SetupMakeFolderAbsolute(g_setup.microStationFolder, kSetupPathChars);
+    return exe && settings && host;
 }
 
 } // namespace
@@ -70,7 +72,7 @@ void SetupRestrictDllSearch() {
     SetDllDirectoryW(L"");
 }
 
-int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char* commandLine, int) {
+int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const wchar_t* arguments, int) {
     if (previousInstance != nullptr) return SetupExitNotStarted;
     if (!ReadDescription()) {
         SetupMessage(nullptr, L"Could not read setup.inf file.", kSetupStyleTaskModal, nullptr);
@@ -78,9 +80,13 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char* comman
     }
     SetupTextCopy(g_setup.exeFolder, kSetupPathChars, g_setup.defaultFolder);
     SetupTextCopy(g_setup.settingsFolder, kSetupPathChars, g_setup.defaultFolder);
-    g_setup.silent = TakeFoldersFromCommandLine(commandLine);
+    // A script that names every folder waits for the exit code: a folder it cannot have ends the run at once,
+    // before anything is touched, instead of opening pages that nobody will answer.
+    CommandLineFolders folders = TakeFoldersFromCommandLine(arguments);
+    if (folders == CommandLineFolders::Unusable) return SetupExitNotStarted;
+    g_setup.silent = folders == CommandLineFolders::Given;
     if (g_setup.silent) {
-        MakeFoldersAbsolute();
+        if (!MakeFoldersAbsolute()) return SetupExitNotStarted;
         return SetupExitCodeOf(SetupRunSteps(nullptr));
     }
     if (!AskUser(instance)) {

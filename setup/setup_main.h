@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-// Returns the exit code (SetupExit). commandLine is the 8-bit command line as WinMain receives it.
-int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char* commandLine, int showCommand);
+// Returns the exit code (SetupExit). arguments is the command line after the program's name, in UTF-16, so
+// that folders outside the 8-bit code page arrive as typed.
+int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const wchar_t* arguments, int showCommand);
 
 // The exit code for a run that got as far as the installation steps: a failed one tells whether the user
 // stopped it (No or Cancel to a question) or a step failed on its own.

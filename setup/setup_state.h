@@ -15,7 +15,7 @@ struct FileFlags {
 // How a run ends, as the program's exit code; scripts that install silently have nothing else to go by.
 enum SetupExit : int {
     SetupExitCompleted = 0,
-    SetupExitNotStarted = 1, // setup.inf could not be read
+    SetupExitNotStarted = 1, // setup.inf could not be read, or a folder on the command line cannot be one
     SetupExitDeclined = 2,   // declined or cancelled before anything was installed
     SetupExitStepFailed = 4, // an installation step failed
     SetupExitUserEnded = 5,  // the user stopped the installation while it ran

@@ -46,11 +46,14 @@ bool RegisterToolkitClass(const ClassSpec& classSpec, HINSTANCE instance, const 
     windowClass.cbWndExtra = classSpec.extraBytes;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // Shared icons: every class and every start gets the same two handles, which the system owns, so that
+    // restarting the toolkit does not leave a pair of icons per class behind.
     if (iconName) {
         windowClass.hIcon =
-            static_cast<HICON>(LoadImageW(instance, iconName, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-        windowClass.hIconSm = static_cast<HICON>(LoadImageW(
-            instance, iconName, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+            static_cast<HICON>(LoadImageW(instance, iconName, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+        windowClass.hIconSm =
+            static_cast<HICON>(LoadImageW(instance, iconName, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     }
     // The class gets a brush of its own: unregistering a class deletes its background brush, so a
     // shared palette brush would be gone after a second AppStart and dialogs would paint white.

@@ -16,6 +16,8 @@ namespace {
 
 const int kTextCapacity = DlgEditReadLength + 1;
 const int kMaximumDecimals = 30; // beyond this no double has digits left, only buffer to fill
+// Longest bound string whose value a cancel restores whole.
+const size_t kLongestSavedString = 1 << 20;
 
 int Decimals(const DialogItem* item) {
     if (item->decimals < 0) return 0;
@@ -177,8 +179,10 @@ void SaveEdit(DialogItem* item) {
     switch (item->kind) {
         case DlgKindString: {
             const auto* variable = static_cast<const wchar_t*>(item->variable);
-            int length = 0;
-            while (length < item->maxLength && variable[length]) ++length;
+            // The whole value, also past the field's maximum: a cancel gives back what the caller had,
+            // not what the field could show. A variable without a terminator in reach keeps the maximum.
+            size_t whole = wcsnlen(variable, kLongestSavedString);
+            int length = whole < kLongestSavedString ? static_cast<int>(whole) : item->maxLength;
             MemFree(item->savedLong);
             item->savedLong = nullptr;
             // The saved value holds 799 characters; a longer text is kept whole elsewhere, so that a
@@ -209,10 +213,12 @@ void SaveEdit(DialogItem* item) {
 
 void RestoreEdit(DialogItem* item) {
     switch (item->kind) {
-        case DlgKindString:
-            ItemCopyText(static_cast<wchar_t*>(item->variable), item->maxLength + 1,
-                         item->savedLong ? item->savedLong : item->saved.s);
+        case DlgKindString: {
+            // The variable held the saved text when the item was made, so it has room for all of it.
+            const wchar_t* saved = item->savedLong ? item->savedLong : item->saved.s;
+            ItemCopyText(static_cast<wchar_t*>(item->variable), static_cast<int>(wcslen(saved)) + 1, saved);
             break;
+        }
         case DlgKindInt:
         case DlgKindUInt:
             *static_cast<int*>(item->variable) = item->saved.i;

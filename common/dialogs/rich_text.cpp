@@ -269,8 +269,10 @@ int RichTextWriteFile(const wchar_t* path, const wchar_t* text, int length) {
     char* narrow = static_cast<char*>(MemAlloc(static_cast<size_t>(bytes) + 1, "RepSav"));
     if (!narrow) return 0;
     if (bytes) WideCharToMultiByte(CP_ACP, 0, text, length, narrow, bytes, nullptr, nullptr);
+    // Written beside and put in place whole, so that a full disk leaves a file the user chose to replace
+    // as it was.
     OutFile file;
-    if (!OutFileOpen(&file, kOutFileMinBufferKb, path, kOutFileCreate)) {
+    if (!OutFileOpen(&file, kOutFileMinBufferKb, path, kOutFileReplace)) {
         MemFree(narrow);
         return 0;
     }

@@ -65,7 +65,8 @@ void RichTextRepaint(RichTextBuffer* buffer);
 // 1 saved, 0 cancelled, -1 the file was not written, -2 no item.
 int RichTextSaveAsText(Dialog* dialog, RichTextBuffer* buffer);
 // Writes text (paragraphs ending with a carriage return, as the item holds them) to path in the system's
-// 8-bit code page with a carriage return and line feed after every line. 1 written, 0 not.
+// 8-bit code page with a carriage return and line feed after every line. 1 written, 0 not; the file is
+// replaced only once all of it is written, so on 0 an earlier file of that name is as it was.
 int RichTextWriteFile(const wchar_t* path, const wchar_t* text, int length);
 
 // The store's capacity after making room for needed more characters: unchanged while used + needed stays

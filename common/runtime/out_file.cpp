@@ -1,4 +1,5 @@
 #include "runtime/out_file.h"
+#include "runtime/file_replace.h"
 #include "runtime/memory.h"
 
 #include <cstring>
@@ -47,13 +48,44 @@ void ClearRecord(OutFile* file) {
     file->handle = INVALID_HANDLE_VALUE;
 }
 
+HANDLE OpenReplacing(OutFile* file, const wchar_t* path) {
+    auto* replacement = static_cast<FileReplacement*>(MemAlloc(sizeof(FileReplacement), "OutRpl"));
+    if (!replacement) return INVALID_HANDLE_VALUE;
+    if (!FileReplaceBegin(replacement, path)) {
+        MemFree(replacement);
+        return INVALID_HANDLE_VALUE;
+    }
+    file->replacement = replacement;
+    return replacement->handle;
+}
+
+HANDLE OpenHandle(OutFile* file, const wchar_t* path, int mode) {
+    if (mode == kOutFileReplace && !FileIsDevicePath(path)) return OpenReplacing(file, path);
+    if (mode == kOutFileReplace) mode = kOutFileCreate;
+    return CreateFileW(path, kAccess[mode], FILE_SHARE_READ, nullptr, kCreation[mode], FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
+// Closes the file; a replacing file takes its target's place only when everything before went well.
+bool CloseHandleOf(OutFile* file, bool complete) {
+    FileReplacement* replacement = file->replacement;
+    if (!replacement) return CloseHandle(file->handle) != 0;
+    bool replaced = false;
+    if (complete)
+        replaced = FileReplaceCommit(replacement) == 1;
+    else
+        FileReplaceAbandon(replacement);
+    MemFree(replacement);
+    file->replacement = nullptr;
+    return replaced;
+}
+
 } // namespace
 
 int OutFileOpen(OutFile* file, int bufferKb, const wchar_t* path, int mode) {
     ClearRecord(file);
-    if (!path || mode < kOutFileCreate || mode > kOutFileUpdate) return kOutFileFailed;
-    HANDLE handle = CreateFileW(path, kAccess[mode], FILE_SHARE_READ, nullptr, kCreation[mode],
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!path || mode < kOutFileCreate || mode > kOutFileReplace) return kOutFileFailed;
+    HANDLE handle = OpenHandle(file, path, mode);
     if (handle == INVALID_HANDLE_VALUE) return kOutFileFailed;
     if (mode == kOutFileAppend && SetFilePointer(handle, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
         GetLastError() != NO_ERROR) {
@@ -117,7 +149,7 @@ int OutFileClose(OutFile* file) {
     OutFileFlushBits(file);
     OutFileFlush(file);
     MemFree(file->buffer);
-    int closed = CloseHandle(file->handle) != 0;
+    int closed = CloseHandleOf(file, !file->failed) ? 1 : 0;
     int ok = closed && !file->failed;
     unsigned long long written = file->bytesWritten;
     ClearRecord(file);

@@ -6,11 +6,17 @@
 
 #include <cstddef>
 
+struct FileReplacement;
+
 // Open modes.
 enum OutFileMode {
     kOutFileCreate = 0, // create or truncate
     kOutFileAppend = 1, // open or create, write at the end
     kOutFileUpdate = 2, // open an existing file for reading and writing, write at the start
+    // Write a temporary file beside the path; OutFileClose puts it in the path's place only when every
+    // byte reached the disk, so a failed write leaves the previous file (or none) exactly as it was.
+    // A device or pipe path (\\.\...) is written in place as with kOutFileCreate.
+    kOutFileReplace = 3,
 };
 
 // Results of OutFileOpen.
@@ -31,7 +37,8 @@ struct OutFile {
     unsigned long long bytesWritten; // bytes accepted by OutFileWrite and the bit writer
     unsigned int bits;               // pending bits of the bit writer, in the low bitCount bits
     int bitCount;
-    int failed; // 1 once a write to the file has failed; the file is then incomplete
+    int failed;                   // 1 once a write to the file has failed; the file is then incomplete
+    FileReplacement* replacement; // kOutFileReplace: the temporary file and its target (tag "OutRpl")
 };
 
 // Opens path in the given mode with a buffer of bufferKb kilobytes (limited to 32..8192).
@@ -47,5 +54,6 @@ int OutFileFlushBits(OutFile* file);
 // Hands everything buffered to the file.
 int OutFileFlush(OutFile* file);
 // Flushes pending bits and the buffer, frees the buffer and closes the file. 1 when every byte
-// since opening reached the file and the file closed cleanly, 0 otherwise.
+// since opening reached the file and the file closed cleanly, 0 otherwise. In kOutFileReplace mode the
+// file then replaces its target; 0 means the target was not touched and no temporary file is left.
 int OutFileClose(OutFile* file);

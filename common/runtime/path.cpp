@@ -105,6 +105,7 @@ size_t ParentLength(const wchar_t* base, size_t length) {
 } // namespace
 
 int PathEnsureSlash(wchar_t* path, size_t capacity) {
+    if (!path) return 0;
     size_t length = TextLength(path);
     if (length == 0 || IsSeparator(path[length - 1])) return 1;
     if (length + 1 >= capacity) return 0;
@@ -114,7 +115,9 @@ int PathEnsureSlash(wchar_t* path, size_t capacity) {
 }
 
 int PathJoin(wchar_t* dest, const wchar_t* folder, const wchar_t* name, size_t capacity) {
+    if (!dest) return 0;
     PathBuilder builder = StartBuild(dest, capacity);
+    if (!folder || !name) builder.overflow = true;
     Append(builder, folder);
     if (builder.length > 0 && !EndsWithSeparator(builder)) AppendChar(builder, L'\\');
     if (name)
@@ -124,7 +127,11 @@ int PathJoin(wchar_t* dest, const wchar_t* folder, const wchar_t* name, size_t c
 }
 
 int PathSplit(wchar_t* folderOut, wchar_t* nameOut, const wchar_t* path, size_t capacity) {
-    if (!path) path = L"";
+    if (!path) {
+        CopyPart(folderOut, capacity, L"", 0);
+        CopyPart(nameOut, capacity, L"", 0);
+        return 0;
+    }
     size_t nameStart = LastComponent(path);
     int nameOk = CopyPart(nameOut, capacity, path + nameStart, TextLength(path + nameStart));
     int folderOk = CopyPart(folderOut, capacity, path, nameStart);
@@ -132,7 +139,7 @@ int PathSplit(wchar_t* folderOut, wchar_t* nameOut, const wchar_t* path, size_t 
 }
 
 int PathExtension(wchar_t* out, const wchar_t* path, size_t capacity) {
-    if (capacity == 0) return 0;
+    if (!out || capacity == 0) return 0;
     out[0] = 0;
     if (!path) return 0;
     size_t dot = ExtensionDot(path);
@@ -141,7 +148,8 @@ int PathExtension(wchar_t* out, const wchar_t* path, size_t capacity) {
 }
 
 int PathSetExtension(wchar_t* path, const wchar_t* extension, size_t capacity) {
-    if (extension && *extension == L'.') ++extension;
+    if (!path || !extension) return 0;
+    if (*extension == L'.') ++extension;
     size_t dot = ExtensionDot(path);
     size_t extensionLength = TextLength(extension);
     size_t newLength = dot + (extensionLength > 0 ? 1 + extensionLength : 0);
@@ -160,6 +168,7 @@ void PathRemoveExtension(wchar_t* path) {
 
 int PathCompose(wchar_t* out, const wchar_t* drive, const wchar_t* folder, const wchar_t* name,
                 const wchar_t* extension, size_t capacity) {
+    if (!out) return 0;
     PathBuilder builder = StartBuild(out, capacity);
     Append(builder, drive);
     if (builder.length > 0 && out[builder.length - 1] != L':') AppendChar(builder, L':');
@@ -176,6 +185,7 @@ int PathCompose(wchar_t* out, const wchar_t* drive, const wchar_t* folder, const
 }
 
 int PathResolve(wchar_t* out, const wchar_t* relative, const wchar_t* base, size_t capacity) {
+    if (!out) return 0;
     if (!relative) relative = L"";
     if (relative[0] != L'.' || TextLength(base) == 0) {
         PathBuilder builder = StartBuild(out, capacity);

@@ -1,6 +1,8 @@
 // Operations on Windows paths in caller-owned buffers. Backslashes separate folders; a forward
 // slash is accepted as well where a path is taken apart. A result that would not fit its buffer
 // is never cut (a cut path names another file): the operation fails instead, as each one says.
+// A null path, output buffer or required input is refused with 0 (and an empty output where there is
+// one); only the parts documented as optional may be null.
 #pragma once
 
 #include <cstddef>

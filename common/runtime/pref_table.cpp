@@ -243,6 +243,23 @@ bool IsSingleDoubleFormat(const wchar_t* format) {
 
 // ---- Changing the text ----
 
+long long Utf8Bytes(const wchar_t* text, int count) {
+    if (!text || count <= 0) return 0;
+    return WideCharToMultiByte(CP_UTF8, 0, text, count, nullptr, 0, nullptr, nullptr);
+}
+
+// Whether replacing the characters from start to end by addedChars characters (addedBytes in UTF-8)
+// leaves a text that a written file can hold. A change that does not make the text longer is always
+// allowed, so that a table read from a file near the limit can still be changed. Every UTF-16 unit
+// takes at most three bytes, so small tables need no counting.
+bool StaysReadable(const PrefTable* table, int start, int end, int addedChars, long long addedBytes) {
+    long long bound = (static_cast<long long>(table->length) + addedChars) * 3;
+    if (bound <= kPrefMaxTextBytes) return true;
+    long long before = Utf8Bytes(table->text, table->length);
+    long long after = before - Utf8Bytes(table->text + start, end - start) + addedBytes;
+    return after <= kPrefMaxTextBytes || after <= before;
+}
+
 bool MakeRoom(PrefTable* table) {
     if (!table->text) {
         void* text = MemAlloc(static_cast<size_t>(kPrefGrowChars) * sizeof(wchar_t), "UpfTblW");
@@ -271,6 +288,7 @@ int ReplaceValue(PrefTable* table, int start, const wchar_t* value, int valueLen
     int end = ValueEnd(table, start);
     int oldLength = end - start;
     if (valueLength > oldLength + kPrefSpareChars) return 0;
+    if (!StaysReadable(table, start, end, valueLength, Utf8Bytes(value, valueLength))) return 0;
     if (valueLength > oldLength && !MakeRoom(table)) return 0;
     wchar_t* text = table->text;
     memmove(text + start + valueLength, text + end,
@@ -283,9 +301,13 @@ int ReplaceValue(PrefTable* table, int start, const wchar_t* value, int valueLen
 int AppendLine(PrefTable* table, const wchar_t* key, const wchar_t* value, int valueLength) {
     int keyLength = static_cast<int>(wcslen(key));
     if (keyLength + valueLength > kPrefMaxNewLineChars) return 0;
-    if (!MakeRoom(table)) return 0;
     // A hand-edited file may end without a line end; the new line must not be glued onto its last.
-    if (table->length > 0 && !IsLineEnd(table->text[table->length - 1])) Insert(table, L"\r\n", 2);
+    int lineEnd = (table->length > 0 && !IsLineEnd(table->text[table->length - 1])) ? 2 : 0;
+    long long bytes = lineEnd + Utf8Bytes(key, keyLength) + 1 + Utf8Bytes(value, valueLength) + 2;
+    int chars = lineEnd + keyLength + 1 + valueLength + 2;
+    if (!StaysReadable(table, table->length, table->length, chars, bytes)) return 0;
+    if (!MakeRoom(table)) return 0;
+    if (lineEnd) Insert(table, L"\r\n", 2);
     Insert(table, key, keyLength);
     Insert(table, L"=", 1);
     Insert(table, value, valueLength);
@@ -339,7 +361,8 @@ int PrefWrite(const PrefTable* table, const wchar_t* path, const wchar_t* header
     if (!table || !path) return 0;
     OutFile file;
     memset(&file, 0, sizeof file);
-    if (OutFileOpen(&file, kWriteBufferKb, path, kOutFileCreate) == kOutFileFailed) return 0;
+    // A write that fails halfway (a full disk) must not leave a shorter file that reads as valid.
+    if (OutFileOpen(&file, kWriteBufferKb, path, kOutFileReplace) == kOutFileFailed) return 0;
     HeaderBytes headerBytes = HeaderAsUtf8(header);
     bool written = OutFileWrite(&file, headerBytes.bytes, static_cast<size_t>(headerBytes.count)) == 1 &&
                    OutFileWrite(&file, "\r\n", 2) == 1 && WriteText(&file, table);

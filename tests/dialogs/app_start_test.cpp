@@ -184,3 +184,33 @@ TEST(AppStart, DialogBackgroundSurvivesASecondStart) {
     EXPECT_EQ(AppPaletteColor(10), brush.lbColor);
     AppEnd();
 }
+
+// Every class takes the same two icons, and a restart takes them again instead of loading a new pair per
+// class: the installer starts the toolkit twice, a host may do it many times.
+TEST(AppStart, ClassesShareTheProgramsIconsAcrossStarts) {
+    const wchar_t* const classes[] = {L"NimboClassify",   L"NimboChildDlg",   L"NimboDialog",
+                                      L"NimboCustomCtrl", L"NimboRowBoxCtrl", L"NimboTableCtrl"};
+    HICON big = nullptr, small = nullptr;
+    for (int start = 0; start < 3; ++start) {
+#ifdef NIMBO_PLUGIN
+        ASSERT_EQ(1, AppStart(GetModuleHandleW(nullptr), 1, 0, L"Toolkit tests", L"korvane"));
+#else
+        ASSERT_EQ(1, AppStart(GetModuleHandleW(nullptr), 1, 0, L"Toolkit tests", L"korvane", nullptr, 12));
+#endif
+        for (const wchar_t* name : classes) {
+            WNDCLASSEXW info{};
+            info.cbSize = sizeof info;
+            ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), name, &info)) << start;
+            ASSERT_NE(nullptr, info.hIcon);
+            ASSERT_NE(nullptr, info.hIconSm);
+            if (!big) {
+                big = info.hIcon;
+                small = info.hIconSm;
+            }
+            EXPECT_EQ(big, info.hIcon) << "start " << start << ", class " << testing::PrintToString(name);
+            EXPECT_EQ(small, info.hIconSm) << "start " << start << ", class " << testing::PrintToString(name);
+        }
+        AppEnd();
+    }
+    EXPECT_NE(big, small) << "the small icon is a picture of its own size";
+}

@@ -114,6 +114,55 @@ TEST_F(DialogRun, CloseBoxAnswersCancelWithoutRestoring) {
 }
 #endif
 
+// A caller's text longer than its field: the field shows what fits, but a cancel gives the whole text
+// back, whether the user typed or not.
+TEST_F(DialogRun, CancelGivesBackAStringLongerThanItsField) {
+    struct Case {
+        const char* name;
+        bool typed;
+        bool escape; // else the Cancel button
+    };
+    const Case cases[] = {{"escape after typing", true, true},
+                          {"cancel button after typing", true, false},
+                          {"escape untouched", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring original = L"C:\\Users\\someone\\a folder name longer than the field";
+        static wchar_t text[80];
+        wcsncpy(text, original.c_str(), 79);
+        text[79] = 0;
+        Dialog* dialog = DlgCreate(L"Cancel restores", 40, 4, DlgWindowPopup, 0, nullptr);
+        DlgString(dialog, 10, 0.5, 20, text, 10, 0, L"Folder:", nullptr);
+        DlgButton(dialog, 2, 2.2, 12, 0, DlgStandardOk, L"OK", nullptr, 0);
+        DlgButton(dialog, 20, 2.2, 12, 0, DlgStandardCancel, L"Cancel", nullptr, 0);
+        static const Case* current = nullptr;
+        static bool written = false;
+        current = &c;
+        written = false;
+        int result = 0;
+        {
+            ui::Beside driver(L"Cancel restores", [] {
+                HWND window = ui::WaitForWindow(L"Cancel restores");
+                HWND field = ui::FindByLabel(window, L"Folder:");
+                if (current->typed) {
+                    ui::TypeInto(field, L"typed");
+                    ui::PressKey(field, VK_TAB); // moving on writes the field into the variable
+                    written = ui::WaitUntil([] { return std::wstring(text) == L"typed"; });
+                }
+                testenv::SaveScreenshot("dialog_cancel_restores_long_string");
+                if (current->escape)
+                    ui::PressKeyInFocus(window, VK_ESCAPE);
+                else
+                    ui::Click(ui::FindByText(window, L"Cancel", L"Button"));
+            });
+            result = DlgRun(dialog);
+        }
+        EXPECT_EQ(c.typed, written) << "the typed text never reached the variable";
+        EXPECT_EQ(-1, result);
+        EXPECT_EQ(original, std::wstring(text));
+    }
+}
+
 TEST_F(DialogRun, ButtonReturningZeroKeepsTheDialogOpen) {
     events.clear();
     Dialog* dialog = DlgCreate(L"Keeps open", 40, 3, DlgWindowPopup, 0, nullptr);

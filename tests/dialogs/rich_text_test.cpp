@@ -13,8 +13,10 @@
 #include "dialogs/dialog.h"
 #include "dialogs/items.h"
 #include "dialogs/rich_text.h"
+#include "runtime/file_replace.h"
 #include "runtime/memory.h"
 #include "support/test_environment.h"
+#include "support/tiny_disk.h"
 #include "support/ui_driver.h"
 
 namespace {
@@ -362,6 +364,33 @@ TEST_F(RichTextTest, SaveAsTextWritesEveryLineThroughTheChooser) {
     std::string bytes;
     ASSERT_TRUE(testenv::ReadFileBytes(path + L".txt", bytes));
     EXPECT_EQ(bytes, "Licence agreement\r\nYou may install this software.\r\n\r\nEnd\r\n");
+}
+
+// The user saves over an earlier copy on a disk without room for the new text: the save reports that the
+// file was not written, and the earlier copy is there as it was, with no temporary file beside it.
+TEST_F(RichTextTest, SaveAsTextOntoAFullDiskKeepsTheFileItWouldReplace) {
+    std::wstring folder = testenv::ScratchFolder(L"rich_text_save_full");
+    std::wstring disk = folder + L"\\disk";
+    testenv::TinyDisk tiny(disk, folder);
+    if (!tiny.Mounted()) GTEST_SKIP() << TINY_DISK_SKIP_MESSAGE;
+    std::wstring path = disk + L"\\agreement.txt";
+    ASSERT_TRUE(testenv::WriteFileBytes(path, "the earlier copy\r\n"));
+    RichTextBegin(&buffer);
+    for (int i = 0; i < 120; ++i) RichTextAddLine(&buffer, std::wstring(600, L'a' + i % 26).c_str(), 0);
+    RichTextEnd(&buffer);
+    std::thread driver([&] {
+        HWND chooser = WaitForChooser(L"Save as text file");
+        if (!chooser) return;
+        SendMessageW(FileNameField(chooser), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        ui::Click(ui::ChildById(chooser, IDOK));
+    });
+    int saved = RichTextSaveAsText(dialog, &buffer);
+    driver.join();
+    EXPECT_EQ(saved, -1);
+    std::string bytes;
+    ASSERT_TRUE(testenv::ReadFileBytes(path, bytes));
+    EXPECT_EQ(bytes, "the earlier copy\r\n");
+    EXPECT_TRUE(testenv::FilesStartingWith(disk, FILE_REPLACE_PREFIX).empty());
 }
 
 TEST_F(RichTextTest, SaveAsTextCancelledWritesNothing) {

@@ -59,7 +59,8 @@ TEST(OutFileModes, CreateAppendAndUpdate) {
     EXPECT_EQ(OutFileClose(&file), 1);
     EXPECT_EQ(Contents(fresh), "");
 
-    EXPECT_EQ(OutFileOpen(&file, 60, path.c_str(), 3), kOutFileFailed);
+    EXPECT_EQ(OutFileOpen(&file, 60, path.c_str(), kOutFileReplace + 1), kOutFileFailed);
+    EXPECT_EQ(OutFileOpen(&file, 60, path.c_str(), -1), kOutFileFailed);
     EXPECT_EQ(OutFileOpen(&file, 60, (folder + L"\\no\\such.bin").c_str(), kOutFileCreate), kOutFileFailed);
     EXPECT_EQ(OutFileWrite(&file, "x", 1), 0); // a record that failed to open takes nothing
     EXPECT_EQ(OutFileClose(&file), 0);

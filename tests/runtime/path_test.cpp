@@ -156,3 +156,36 @@ TEST(PathResolving, DotPathsClimbTheBaseButNeverPastTheDrive) {
     EXPECT_STREQ(out.text, L"");
     EXPECT_TRUE(out.GuardIntact());
 }
+
+// Every operation answers a null path or buffer with 0 instead of following it; where there is an output,
+// it is left empty, and nothing outside the given buffers is touched.
+TEST(PathNulls, EveryOperationRefusesNullArgumentsWithZero) {
+    struct Case {
+        const char* name;
+        int (*call)(wchar_t* out);
+        bool empties; // the output is emptied
+    };
+    const Case cases[] = {
+        {"PathEnsureSlash", [](wchar_t*) { return PathEnsureSlash(nullptr); }, false},
+        {"PathJoin, no destination", [](wchar_t*) { return PathJoin(nullptr, L"C:\\a", L"b"); }, false},
+        {"PathJoin, no folder", [](wchar_t* o) { return PathJoin(o, nullptr, L"b"); }, true},
+        {"PathJoin, no name", [](wchar_t* o) { return PathJoin(o, L"C:\\a", nullptr); }, true},
+        {"PathSplit, no path", [](wchar_t* o) { return PathSplit(o, nullptr, nullptr); }, true},
+        {"PathExtension, no output", [](wchar_t*) { return PathExtension(nullptr, L"a.txt"); }, false},
+        {"PathExtension, no path", [](wchar_t* o) { return PathExtension(o, nullptr); }, true},
+        {"PathSetExtension, no path", [](wchar_t*) { return PathSetExtension(nullptr, L"txt"); }, false},
+        {"PathSetExtension, no extension", [](wchar_t* o) { return PathSetExtension(o, nullptr); }, false},
+        {"PathCompose, no output", [](wchar_t*) { return PathCompose(nullptr, L"C", L"a", L"b", L"c"); },
+         false},
+        {"PathResolve, no output", [](wchar_t*) { return PathResolve(nullptr, L".\\a", L"C:\\b\\"); }, false},
+        {"PathResolve, no path", [](wchar_t* o) { return PathResolve(o, nullptr, L"C:\\b\\"); }, true},
+    };
+    for (const Case& c : cases) {
+        GuardedPath path(L"C:\\data\\scan.las");
+        EXPECT_EQ(0, c.call(path.text)) << c.name;
+        EXPECT_STREQ(c.empties ? L"" : L"C:\\data\\scan.las", path.text) << c.name;
+        EXPECT_TRUE(path.GuardIntact()) << c.name;
+    }
+    EXPECT_EQ(-1, PathTrailingNumber(nullptr));
+    PathRemoveExtension(nullptr);
+}

@@ -1,7 +1,10 @@
 // Preference tables: lookups, changes and the file round trip.
+#include "runtime/file_replace.h"
+#include "runtime/files.h"
 #include "runtime/memory.h"
 #include "runtime/pref_table.h"
 #include "support/test_environment.h"
+#include "support/tiny_disk.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -308,6 +311,104 @@ TEST_F(PrefFiles, WriteThatFailsMidwayIsNotReportedAsSuccess) {
         // Something did arrive: the write failed midway, not at creating the file.
         EXPECT_GT(received, 1u) << lines << " lines";
     }
+}
+
+FILETIME WriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+void SetOldWriteTime(const std::wstring& path) {
+    SYSTEMTIME time{};
+    time.wYear = 2012;
+    time.wMonth = 5;
+    time.wDay = 6;
+    FILETIME fileTime;
+    SystemTimeToFileTime(&time, &fileTime);
+    HANDLE file =
+        CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &fileTime);
+    CloseHandle(file);
+}
+
+// A full disk while the settings are saved: the file the program reads at its next start is the previous
+// one, byte for byte, and no temporary file is left on the disk.
+TEST_F(PrefFiles, AWriteOntoAFullDiskLeavesThePreviousFileAsItWas) {
+    std::wstring disk = folder + L"\\disk";
+    testenv::TinyDisk tiny(disk, folder);
+    if (!tiny.Mounted()) GTEST_SKIP() << TINY_DISK_SKIP_MESSAGE;
+    std::wstring path = disk + L"\\user.upf";
+    ASSERT_EQ(1, PrefSetString(&table, L"Quality", L"90"));
+    ASSERT_EQ(1, PrefSetString(&table, L"Last", L"kept"));
+    ASSERT_EQ(1, PrefWrite(&table, path.c_str(), nullptr));
+    EXPECT_TRUE(testenv::FilesStartingWith(disk, FILE_REPLACE_PREFIX).empty());
+    SetOldWriteTime(path);
+    std::string before;
+    ASSERT_TRUE(testenv::ReadFileBytes(path, before));
+    FILETIME writtenBefore = WriteTime(path);
+
+    for (int i = 0; i < 200; ++i) // about 100 KB, more than the disk holds
+        ASSERT_EQ(
+            1, PrefSetString(&table, (L"Key" + std::to_wstring(i)).c_str(), std::wstring(500, L'v').c_str()));
+    EXPECT_EQ(0, PrefWrite(&table, path.c_str(), nullptr));
+
+    std::string after;
+    ASSERT_TRUE(testenv::ReadFileBytes(path, after));
+    EXPECT_EQ(before, after);
+    FILETIME writtenAfter = WriteTime(path);
+    EXPECT_EQ(0, CompareFileTime(&writtenBefore, &writtenAfter));
+    EXPECT_TRUE(testenv::FilesStartingWith(disk, FILE_REPLACE_PREFIX).empty());
+    PrefTable back;
+    PrefInit(&back);
+    ASSERT_EQ(1, PrefRead(&back, path.c_str(), nullptr));
+    wchar_t last[10] = L"";
+    EXPECT_EQ(1, PrefGetString(last, &back, L"Last", 9));
+    EXPECT_STREQ(L"kept", last);
+    PrefFree(&back);
+}
+
+long long Utf8Size(const std::wstring& text) {
+    return WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                               nullptr);
+}
+
+// The setters stop a table where its file, even under the longest header, would be too large to be read
+// back; a change that does not grow it is still taken.
+TEST_F(PrefSetters, ATableStopsGrowingWhereItsFileCouldNoLongerBeRead) {
+    std::wstring value(500, L'\u65E5'); // three bytes each in the file
+    int lines = 0;
+    while (lines < 1000 && PrefSetString(&table, (L"K" + std::to_wstring(lines)).c_str(), value.c_str()))
+        ++lines;
+    ASSERT_LT(lines, 1000) << "the table grew beyond what a file may hold";
+    // One more line that takes exactly the room left: "Fill=", some three-byte and one-byte characters, CR
+    // LF.
+    long long room = kPrefMaxTextBytes - Utf8Size(TextOf(table));
+    ASSERT_GT(room, 7);
+    ASSERT_LT(room, 1600);
+    long long bytes = room - 7;
+    std::wstring fill =
+        std::wstring(static_cast<size_t>(bytes / 3), L'\u65E5') + std::wstring(bytes % 3, L'x');
+    EXPECT_EQ(1, PrefSetString(&table, L"Fill", fill.c_str()));
+    EXPECT_EQ(kPrefMaxTextBytes, Utf8Size(TextOf(table)));
+
+    std::wstring header = L"[" + std::wstring(kPrefMaxHeaderChars - 2, L'h') + L"]";
+    std::wstring path = folder + L"\\full.upf";
+    ASSERT_EQ(1, PrefWrite(&table, path.c_str(), header.c_str()));
+    EXPECT_EQ(static_cast<unsigned long long>(kPrefFileLimitBytes - 1), FileSize(path.c_str()));
+    PrefTable back;
+    PrefInit(&back);
+    EXPECT_EQ(1, PrefRead(&back, path.c_str(), header.c_str()));
+    EXPECT_TRUE(TextOf(table) == TextOf(back));
+    PrefFree(&back);
+
+    std::wstring full = TextOf(table);
+    EXPECT_EQ(0, PrefSetInt(&table, L"N", 1));
+    EXPECT_EQ(0, PrefSetString(&table, L"Fill", (fill + L"x").c_str()));
+    EXPECT_TRUE(full == TextOf(table)) << "a refused change left traces";
+    EXPECT_EQ(1, PrefSetString(&table, L"K1", value.c_str())) << "the same length again";
+    EXPECT_EQ(1, PrefSetString(&table, L"K0", L"short"));
+    EXPECT_EQ(1, PrefSetInt(&table, L"N", 1)) << "room again after the shrink";
 }
 
 #ifndef NIMBO_PLUGIN

@@ -91,6 +91,50 @@ TEST(SetupParseCommandLine, ALongestArgumentIsKeptWholeAndALongerOneIsRefused) {
     EXPECT_STREQ(L"default-exe", refused.exe);
 }
 
+// The wide form the program reads; setup.exe's own tests cover the common cases, these the edges.
+TEST(SetupReadCommandLine, TellsGivenMissingAndUnusableFolders) {
+    std::wstring tooLong = L"C:\\" + std::wstring(397, L'a'); // 400 characters
+    struct Case {
+        std::wstring arguments;
+        CommandLineFolders expected;
+        const wchar_t* exe; // the executables folder afterwards
+    };
+    const Case cases[] = {
+        {L"C:\\\u65E5\u672C D:\\b", CommandLineFolders::Given, L"C:\\\u65E5\u672C"},
+        {tooLong + L" D:\\b", CommandLineFolders::Missing, L"default-exe"}, // two of three
+        {L"\"" + tooLong + L" x\" D:\\b", CommandLineFolders::Unusable, L"default-exe"},
+        {L"\"C:\\a\tb\" D:\\b", CommandLineFolders::Unusable, L"default-exe"},
+        {L"\\\\?\\C:\\a D:\\b", CommandLineFolders::Given, L"\\\\?\\C:\\a"},
+        {L"C:a D:\\b", CommandLineFolders::Given, L"C:a"},
+    };
+    for (const Case& c : cases) {
+        Folders folders;
+        bool two = c.expected != CommandLineFolders::Missing;
+        EXPECT_EQ(c.expected,
+                  SetupReadCommandLine(folders.exe, folders.settings, folders.host, c.arguments.c_str(), two))
+            << testing::PrintToString(c.arguments);
+        EXPECT_STREQ(c.exe, folders.exe);
+    }
+}
+
+TEST(SetupCommandLineArguments, SkipsTheProgramAsWinMainDoes) {
+    struct Case {
+        const wchar_t* line;
+        const wchar_t* arguments;
+    };
+    const Case cases[] = {
+        {L"\"C:\\Program Files\\setup.exe\" C:\\a \"D:\\b c\"", L"C:\\a \"D:\\b c\""},
+        {L"setup.exe   C:\\a", L"C:\\a"},
+        {L"setup.exe\tC:\\a", L"C:\\a"},
+        {L"\"setup.exe\"C:\\a", L"C:\\a"},
+        {L"setup.exe", L""},
+        {L"\"unterminated", L""},
+        {L"", L""},
+    };
+    for (const Case& c : cases) EXPECT_STREQ(c.arguments, SetupCommandLineArguments(c.line)) << c.line;
+    EXPECT_STREQ(L"", SetupCommandLineArguments(nullptr));
+}
+
 TEST(SetupMakeFolderAbsolute, RelativeFoldersFollowTheCurrentFolderAbsoluteOnesStay) {
     wchar_t current[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, current);

@@ -689,6 +689,7 @@ TEST_F(InteractivePromptTest, UnwritableTargetRetrySkipAndCancel) {
         EXPECT_EQ(c.exitCode,
                   Answer(setup, c.answers, &asked, &final, "prompt_unwritable_target_interactive"));
         if (std::string(c.name) != "retry") CloseHandle(holder);
+        EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(target).empty());
         ASSERT_EQ(1u, asked.size());
         EXPECT_EQ(L"Unable to write file " + installed +
                       L". Do you want to continue, skip this file or cancel installation?",
@@ -696,6 +697,66 @@ TEST_F(InteractivePromptTest, UnwritableTargetRetrySkipAndCancel) {
         EXPECT_EQ(std::string(c.name) == "retry" ? "new program" : "old program", ReadAll(installed));
         EXPECT_EQ(c.exitCode == 0 ? L"Setup is complete." : L"Setup was not completed.", final);
     }
+}
+
+// The disk has room for the installed version but not for the new one beside it: the question comes as
+// for any file that cannot be written, and whatever the answer, the installed version stays as it was.
+TEST_F(InteractivePromptTest, AFullDiskKeepsTheInstalledVersionWhateverTheAnswer) {
+    const PromptCase cases[] = {{"skip", {L"Skip"}, 0}, {"retry, then cancel", {L"Retry", L"Cancel"}, 5}};
+    for (const PromptCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayOut(L"interactive_disk_full", "NONE", kOneFileEach);
+        Payload(L"bin\\photo.exe", setuptest::Pattern(200000));
+        Payload(L"config\\photo.upf", "settings");
+        std::wstring exe = target + L"\\exe", installed = exe + L"\\bin\\photo.exe";
+        testenv::TinyDisk disk(exe, target);
+        if (!disk.Mounted()) GTEST_SKIP() << TINY_DISK_SKIP_MESSAGE;
+        CreateDirectoryW((exe + L"\\bin").c_str(), nullptr);
+        ASSERT_TRUE(testenv::WriteFileBytes(installed, setuptest::Pattern(30000)));
+        setuptest::SetWriteTime(installed, 2014);
+        std::string before = setuptest::StateOf(installed);
+        SetupProcess setup(media);
+        HWND page = PassAgreement(setup);
+        ASSERT_NE(nullptr, page);
+        TypeFoldersAndConfirm(page, kBasicIds, exe, target + L"\\set");
+        std::vector<std::wstring> asked;
+        std::wstring final;
+        EXPECT_EQ(c.exitCode, Answer(setup, c.answers, &asked, &final, "prompt_disk_full_interactive"));
+        EXPECT_EQ(before, setuptest::StateOf(installed));
+        EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(exe).empty());
+        ASSERT_EQ(c.answers.size(), asked.size());
+        EXPECT_EQ(L"Unable to write file " + installed +
+                      L". Do you want to continue, skip this file or cancel installation?",
+                  asked[0]);
+        EXPECT_EQ(c.exitCode == 0 ? L"Setup is complete." : L"Setup was not completed.", final);
+    }
+}
+
+// The media were laid out in the default folder and the user takes the defaults: every listed file is its
+// own target and keeps its bytes and its time.
+TEST_F(InteractiveInstallTest, AcceptingADefaultFolderThatHoldsTheMediaKeepsEveryFile) {
+    LayOut(L"interactive_onto_media", "NONE", kOneFileEach);
+    std::string inf = "[Application]\r\nAppName=Photo\r\nDefDir=" + Narrow(media) +
+                      "\r\nTarget=NONE\r\n[ExeDirs]\r\nbin\r\n[SetDirs]\r\nconfig\r\n" + kOneFileEach +
+                      "[End]\r\n";
+    ASSERT_TRUE(testenv::WriteFileBytes(media + L"\\setup.inf", inf));
+    Payload(L"bin\\photo.exe", setuptest::Pattern(50000));
+    Payload(L"config\\photo.upf", "settings");
+    setuptest::SetWriteTime(media + L"\\bin\\photo.exe", 2013);
+    std::string before = setuptest::StateOf(media + L"\\bin\\photo.exe");
+    SetupProcess setup(media);
+    HWND page = PassAgreement(setup);
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ(media, ui::Text(ui::ChildById(page, kBasicIds.exeField)));
+    ui::Click(ui::FindByText(page, L"OK", L"Button"));
+    HWND done = setup.Window(L"Nimbo Setup", L"#32770", 20000);
+    ASSERT_NE(nullptr, done);
+    EXPECT_EQ(L"Setup is complete.", ui::MessageBoxText(done));
+    ui::AnswerMessageBox(done, L"OK");
+    EXPECT_EQ(0u, setup.ExitCode());
+    EXPECT_EQ(before, setuptest::StateOf(media + L"\\bin\\photo.exe"));
+    EXPECT_EQ("settings", ReadAll(media + L"\\config\\photo.upf"));
+    EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(media).empty());
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -13,78 +15,11 @@ namespace {
 
 using setuptest::Exists;
 using setuptest::IsFolder;
+using setuptest::Quoted;
 using setuptest::ReadAll;
-
-struct RunResult {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::vector<std::wstring> windowTitles;
-    std::vector<std::wstring> messages;
-};
-
-std::wstring WindowText(HWND window) {
-    wchar_t text[1024] = L"";
-    GetWindowTextW(window, text, 1024);
-    return text;
-}
-
-struct WindowSearch {
-    DWORD processId;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window)) search->windows.push_back(window);
-    return TRUE;
-}
-
-// Answers whatever the program shows: a message box with OK, any other window by closing it, the way a
-// user who wants out would. Everything seen is recorded, so that silent runs can be shown to show nothing.
-void AnswerWindows(DWORD processId, RunResult* result) {
-    WindowSearch search{processId, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    for (HWND window : search.windows) {
-        wchar_t className[64] = L"";
-        GetClassNameW(window, className, 64);
-        result->windowTitles.push_back(WindowText(window));
-        if (std::wstring(className) == L"#32770") {
-            HWND text = GetDlgItem(window, 0xFFFF);
-            result->messages.push_back(text ? WindowText(text) : L"");
-            PostMessageW(window, WM_COMMAND, IDOK, 0);
-        } else {
-            PostMessageW(window, WM_CLOSE, 0, 0);
-        }
-    }
-}
-
-RunResult RunSetup(const std::wstring& media, const std::wstring& arguments,
-                   const std::wstring& currentFolder = L"") {
-    RunResult result;
-    std::wstring line = L"\"" + media + L"\\setup.exe\" " + arguments;
-    std::vector<wchar_t> buffer(line.begin(), line.end());
-    buffer.push_back(0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process))
-        return result;
-    for (int waited = 0; waited < 60000; waited += 100) {
-        if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
-        AnswerWindows(process.dwProcessId, &result);
-    }
-    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-    GetExitCodeProcess(process.hProcess, &result.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return result;
-}
-
-std::wstring Quoted(const std::wstring& path) {
-    return L"\"" + path + L"\"";
-}
+using setuptest::RunResult;
+using setuptest::RunSetup;
+using setuptest::StateOf;
 
 class SilentInstallTest : public testing::Test {
 public:
@@ -188,8 +123,11 @@ TEST_F(SilentInstallTest, ATargetThatCannotBeReplacedFails) {
     HANDLE holder = CreateFileW((Exe() + L"\\bin\\photo.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    std::string before = StateOf(Exe() + L"\\bin\\photo.exe");
     EXPECT_EQ(4u, RunSetup(media, ThreeFolders()).exitCode);
     CloseHandle(holder);
+    EXPECT_EQ(before, StateOf(Exe() + L"\\bin\\photo.exe"));
+    EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(target).empty());
 }
 
 TEST_F(SilentInstallTest, AModuleInUseThatIsUpToDatePasses) {
@@ -231,6 +169,230 @@ TEST_F(SilentInstallTest, ADiskThatFillsUpDuringTheCopyFailsAndLeavesNoPartialFi
     EXPECT_TRUE(folders);
     EXPECT_FALSE(partial);
     EXPECT_FALSE(later);
+}
+
+// A second installation onto a disk without room for the new version: the copies go into temporary
+// files that never take the installed files' place, so the previous installation stays whole.
+TEST_F(SilentInstallTest, ADiskThatFillsUpKeepsThePreviousVersionOfEveryFile) {
+    LayOut(L"silent_disk_full_again", kBasicInf);
+    AddBasicPayload(this);
+    testenv::TinyDisk disk(Exe(), target);
+    if (!disk.Mounted()) GTEST_SKIP() << TINY_DISK_SKIP_MESSAGE;
+    ASSERT_EQ(0u, RunSetup(media, ThreeFolders()).exitCode);
+    const std::wstring installed[] = {Exe() + L"\\bin\\photo.exe", Exe() + L"\\bin\\plugins\\lib.dll"};
+    setuptest::SetWriteTime(installed[0], 2016);
+    std::vector<std::string> before;
+    for (const std::wstring& path : installed) before.push_back(StateOf(path));
+    Payload(L"bin\\photo.exe", setuptest::Pattern(200000)); // the new version does not fit
+    RunResult run = RunSetup(media, ThreeFolders());
+    EXPECT_EQ(4u, run.exitCode);
+    EXPECT_TRUE(run.windowTitles.empty());
+    for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(before[i], StateOf(installed[i])) << i;
+    EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(Exe()).empty());
+}
+
+// Fills a disk up to its last byte, so that the next file that needs room fails.
+void FillDisk(const std::wstring& folder) {
+    HANDLE filler = CreateFileW((folder + L"\\filler.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string block(4096, 'f');
+    DWORD written = 0;
+    while (WriteFile(filler, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) &&
+           written == block.size()) {
+    }
+    while (WriteFile(filler, block.data(), 1, &written, nullptr) && written == 1) {
+    }
+    CloseHandle(filler);
+}
+
+// The files the installer rewrites on every installation, on a disk that has no room left: the settings
+// path of the installed programs and MicroStation's configuration stay as they were.
+TEST_F(SilentInstallTest, AFullDiskKeepsTheSettingsPathAndTheHostConfiguration) {
+    std::string microStation = kBasicInf;
+    microStation.replace(microStation.find("Target=NONE"), 11, "Target=MicroStation");
+    struct Case {
+        const char* name;
+        std::wstring disk; // below target
+        std::wstring kept; // below target
+        DWORD exitCode;    // a MicroStation folder it cannot write into is only a warning
+    };
+    const Case cases[] = {
+        {"settings path", L"\\exe", L"\\exe\\settings_path.txt", 4},
+        {"MicroStation's copy of nimbo.cfg", L"\\ms\\config\\appl", L"\\ms\\config\\appl\\nimbo.cfg", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayOut(L"silent_config_full", microStation);
+        AddBasicPayload(this);
+        CreateDirectoryW((target + L"\\ms").c_str(), nullptr);
+        CreateDirectoryW((target + L"\\ms\\config").c_str(), nullptr);
+        testenv::TinyDisk disk(target + c.disk, target);
+        if (!disk.Mounted()) GTEST_SKIP() << TINY_DISK_SKIP_MESSAGE;
+        std::wstring arguments =
+            ThreeFolders().substr(0, ThreeFolders().rfind(L' ')) + L" " + Quoted(target + L"\\ms");
+        ASSERT_EQ(0u, RunSetup(media, arguments).exitCode);
+        std::string before = StateOf(target + c.kept);
+        ASSERT_NE("missing", before);
+        FillDisk(target + c.disk);
+        RunResult run = RunSetup(media, Quoted(Exe()) + L" " + Quoted(target + L"\\other-set") + L" " +
+                                            Quoted(target + L"\\ms"));
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        EXPECT_EQ(before, StateOf(target + c.kept));
+        EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(target + c.disk).empty());
+    }
+}
+
+// ---- Installing onto the installation media ----
+
+std::wstring UpperCase(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(towupper(c));
+    return text;
+}
+
+std::wstring ForwardSlashes(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c == L'\\') c = L'/';
+    return text;
+}
+
+// The media laid out in the folder they install into, named on the command line in any spelling: every
+// listed file is its own target and is left alone, so it keeps its bytes and its time.
+TEST_F(SilentInstallTest, TargetsThatAreTheMediaFolderKeepEveryListedFile) {
+    LayOut(L"silent_onto_media", kBasicInf);
+    AddBasicPayload(this);
+    const wchar_t* const listed[] = {L"bin\\photo.exe", L"bin\\plugins\\lib.dll", L"config\\prefs.upf",
+                                     L"readme.txt"};
+    for (const wchar_t* file : listed) setuptest::SetWriteTime(media + L"\\" + file, 2015);
+    struct Case {
+        const char* name;
+        std::wstring arguments;
+        std::wstring currentFolder;
+    };
+    const Case cases[] = {
+        {"as laid out", Quoted(media) + L" " + Quoted(media) + L" C:\\unused", L""},
+        {"upper case with backslashes",
+         Quoted(UpperCase(media) + L"\\") + L" " + Quoted(media + L"\\") + L" C:\\unused", L""},
+        {"forward slashes", Quoted(ForwardSlashes(media)) + L" " + Quoted(Set()) + L" C:\\unused", L""},
+        {"the current folder", L". " + Quoted(UpperCase(media)) + L" C:\\unused", media},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> before;
+        for (const wchar_t* file : listed) before.push_back(StateOf(media + L"\\" + file));
+        RunResult run = RunSetup(media, c.arguments, c.currentFolder);
+        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_TRUE(run.windowTitles.empty());
+        for (size_t i = 0; i < before.size(); ++i)
+            EXPECT_EQ(before[i], StateOf(media + L"\\" + listed[i])) << testing::PrintToString(listed[i]);
+        EXPECT_TRUE(setuptest::LeftoverTemporaryFiles(media).empty());
+    }
+    EXPECT_EQ(setuptest::Pattern(40000), ReadAll(media + L"\\bin\\photo.exe"));
+}
+
+// ---- Folders as typed ----
+
+std::string Narrow8Bit(const std::wstring& text) {
+    std::string bytes;
+    for (wchar_t c : text) bytes += static_cast<char>(c);
+    return bytes;
+}
+
+std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (data.cFileName[0] != L'.') names.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Folders with characters outside ASCII arrive exactly as the script wrote them. The host files take them
+// one byte per character; a settings folder with a character beyond one byte fails that step rather than
+// being written as another folder.
+TEST_F(SilentInstallTest, FoldersOutsideAsciiAreInstalledIntoExactlyThatFolder) {
+    std::string microStation = kBasicInf;
+    microStation.replace(microStation.find("Target=NONE"), 11, "Target=MicroStation");
+    struct Case {
+        const char* name;
+        const wchar_t* exe;
+        const wchar_t* set;
+        DWORD exitCode;
+        bool cfgWritten; // nimbo.cfg holds both folders; it is left out when one does not fit 8 bits
+    };
+    const Case cases[] = {
+        {"8-bit", L"caf\u00E9", L"caf\u00E9 r\u00E9glages", 0, true},
+        {"executables beyond 8 bits", L"\u65E5\u672C \u03A9mega", L"set", 0, false},
+        {"settings beyond 8 bits", L"exe", L"\u03A9mega set", 4, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayOut(L"silent_non_ascii", microStation);
+        AddBasicPayload(this);
+        std::wstring exe = target + L"\\" + c.exe, set = target + L"\\" + c.set;
+        RunResult run = RunSetup(media, Quoted(exe) + L" " + Quoted(set) + L" " + Quoted(target + L"\\ms"));
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        EXPECT_TRUE(run.windowTitles.empty());
+        std::vector<std::wstring> expected = {c.exe, c.set};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(expected, NamesIn(target)) << "folders made somewhere else";
+        EXPECT_EQ("read me", ReadAll(set + L"\\readme.txt"));
+        if (c.exitCode != 0) {
+            EXPECT_FALSE(Exists(exe + L"\\settings_path.txt"));
+            continue;
+        }
+        EXPECT_EQ(setuptest::Pattern(40000), ReadAll(exe + L"\\bin\\photo.exe"));
+        EXPECT_EQ(Narrow8Bit(set) + "\r\n", ReadAll(exe + L"\\settings_path.txt"));
+        if (!c.cfgWritten) {
+            EXPECT_FALSE(Exists(set + L"\\nimbo.cfg"));
+            continue;
+        }
+        std::string cfg = ReadAll(set + L"\\nimbo.cfg");
+        EXPECT_NE(std::string::npos, cfg.find("\r\nNIMBODIR=" + Narrow8Bit(ForwardSlashes(set)) + "/\r\n"))
+            << cfg;
+    }
+}
+
+// ---- Command lines that cannot be installed ----
+
+// With as many folders as the kind needs, a script is waiting for the result: a folder that cannot be one
+// ends the run at once with "could not start", before anything is made and without a window.
+TEST_F(SilentInstallTest, AFolderThatCannotBeOneEndsAtOnceWithoutAWindow) {
+    std::string slave = kBasicInf;
+    slave.replace(slave.find("Target=NONE"), 11, "Target=SLAVE");
+    std::wstring tooLong = L"C:\\" + std::wstring(397, L'a'); // 400 characters
+    std::wstring longRelative(390, L'r');                     // fits alone, not below the current folder
+    struct Case {
+        const char* name;
+        const std::string* inf;
+        std::wstring arguments;
+        DWORD exitCode;
+    };
+    LayOut(L"silent_unusable", kBasicInf);
+    const std::string basic = kBasicInf;
+    const Case cases[] = {
+        {"executables too long", &basic, Quoted(tooLong) + L" " + Quoted(Set()) + L" C:\\unused", 1},
+        {"settings too long", &basic, Quoted(Exe()) + L" " + Quoted(tooLong) + L" C:\\unused", 1},
+        {"host too long", &basic, Quoted(Exe()) + L" " + Quoted(Set()) + L" " + tooLong, 1},
+        {"a wildcard", &basic, Quoted(Exe() + L"\\*") + L" " + Quoted(Set()) + L" C:\\unused", 1},
+        {"a colon inside", &basic, Quoted(Exe() + L"\\a:b") + L" " + Quoted(Set()) + L" C:\\unused", 1},
+        {"too long once made absolute", &basic, longRelative + L" " + Quoted(Set()) + L" C:\\unused", 1},
+        {"slave, second too long", &slave, Quoted(Exe()) + L" " + Quoted(tooLong), 1},
+        // Too few folders for the kind: that is a person's start, and the wizard asks.
+        {"basic with two", &basic, Quoted(Exe()) + L" " + Quoted(tooLong), 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(testenv::WriteFileBytes(media + L"\\setup.inf", *c.inf));
+        AddBasicPayload(this);
+        RunResult run = RunSetup(media, c.arguments, target);
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        EXPECT_EQ(c.exitCode == 1, run.windowTitles.empty());
+        EXPECT_TRUE(NamesIn(target).empty()) << "something was made";
+    }
 }
 
 TEST_F(SilentInstallTest, WithoutTheDescriptionItSaysSoAndInstallsNothing) {
