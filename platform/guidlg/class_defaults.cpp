@@ -10,7 +10,7 @@ struct StandardClass {
     uint8_t rgb[3];
 };
 
-// The classes of the LAS 1.4 specification, with the colours viewers commonly give them.
+// The classes LAS 1.4 defines, with the colours viewers commonly give them.
 const StandardClass kStandardClasses[] = {
     {0, L"Created, never classified", {160, 160, 160}},
     {1, L"Unclassified", {200, 200, 200}},

@@ -29,26 +29,26 @@ const OptionSpec kOptions[] = {
 bool ParseHostOptions(const std::vector<std::wstring>& arguments, HostOptions* options, std::string* why) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : kOptions)
-            if (argument == candidate.name) spec = &candidate;
-        if (!spec) {
+            if (argument == candidate.name) option = &candidate;
+        if (!option) {
             *why = "unknown option " + WideToUtf8Text(argument.substr(0, 200).c_str());
             return false;
         }
         std::wstring value;
-        if (spec->kind == kValue) {
+        if (option->kind == kValue) {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
-                *why = WideToUtf8Text(spec->name) + " needs a value";
+                *why = WideToUtf8Text(option->name) + " needs a value";
                 return false;
             }
             value = arguments[++i];
             if (value.size() > kArgumentLimit) {
-                *why = WideToUtf8Text(spec->name) + " value is too long";
+                *why = WideToUtf8Text(option->name) + " value is too long";
                 return false;
             }
         }
-        spec->apply(*options, value);
+        option->apply(*options, value);
     }
     if (options->noApps && !options->apps.empty()) {
         *why = "--no-apps and --app exclude each other";
