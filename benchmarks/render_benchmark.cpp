@@ -1,8 +1,9 @@
 // Measures the CPU renderer: a 3960 x 2160 stereo frame (the plug-in's default view) of generated
 // clouds of 1, 10 and 50 million points, and a 1920 x 1080 mono frame, with the memory floor (clearing
-// both eyes' images and depth buffers once) measured in the same run. Prints its results.
+// both eyes' images and depth buffers once) measured in the same run. Prints its results: per series
+// of frames the average and the best frame, and the share of the two processors the program had.
 //
-//     render_benchmark.exe [budget per eye ...]     (default: the renderer's default budget)
+//     render_benchmark.exe [budget per eye ...] [--clouds=1,10,50]   (default: the renderer's default budget)
 #include "render/renderer.h"
 #include "resident_octree.h"
 
@@ -225,8 +226,8 @@ struct FrameResult {
 
 // Renders kFrames frames while the camera circles the scene's centre a little, after two frames that
 // warm the caches; the average of the measured ones.
-FrameResult MeasureFrames(Renderer* renderer, const CloudSource& cloud, int width, int height, bool stereo,
-                          uint32_t mode, uint32_t channel, uint32_t budget) {
+FrameResult MeasureFramesOnce(Renderer* renderer, const CloudSource& cloud, int width, int height,
+                              bool stereo, uint32_t mode, uint32_t channel, uint32_t budget) {
     FrameResult sum = {};
     sum.bestMs = 1e9;
     double processorStart = 0.0, wallStart = 0.0;
@@ -274,6 +275,22 @@ FrameResult MeasureFrames(Renderer* renderer, const CloudSource& cloud, int widt
     return average;
 }
 
+// The machine is shared: other programs may hold the cores while frames are measured. Up to
+// kAttempts series are measured, and the one that had the processors most to itself is reported
+// (its processor share is printed with it).
+constexpr int kAttempts = 4;
+constexpr double kEnoughShare = 0.9;
+
+FrameResult MeasureFrames(Renderer* renderer, const CloudSource& cloud, int width, int height, bool stereo,
+                          uint32_t mode, uint32_t channel, uint32_t budget) {
+    FrameResult best = {};
+    for (int attempt = 0; attempt < kAttempts && best.processorShare < kEnoughShare; ++attempt) {
+        FrameResult result = MeasureFramesOnce(renderer, cloud, width, height, stereo, mode, channel, budget);
+        if (attempt == 0 || result.processorShare > best.processorShare) best = result;
+    }
+    return best;
+}
+
 void PrintFrame(const char* what, const FrameResult& r, double floorMs) {
     // Points per second per core: over the whole frame, and over the drawing phase alone (each of the
     // two workers draws one eye, or one band of a mono image, at the same time).
@@ -292,8 +309,22 @@ void PrintFrame(const char* what, const FrameResult& r, double floorMs) {
 
 int main(int argc, char** argv) {
     std::vector<uint32_t> budgets;
-    for (int i = 1; i < argc; ++i)
+    std::vector<uint64_t> clouds;
+    for (int i = 1; i < argc; ++i) {
+        // --clouds=1,50 measures only those cloud sizes (millions of points).
+        if (std::strncmp(argv[i], "--clouds=", 9) == 0) {
+            for (char* at = argv[i] + 9; *at;) {
+                char* end = nullptr;
+                unsigned long long millions = std::strtoull(at, &end, 10);
+                if (end == at) break;
+                if (millions > 0 && millions <= 4000) clouds.push_back(millions);
+                at = *end == ',' ? end + 1 : end;
+            }
+            continue;
+        }
         budgets.push_back(static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10)));
+    }
+    if (clouds.empty()) clouds = {1, 10, 50};
     if (budgets.empty()) budgets.push_back(kRendererDefaultPointBudget);
 
     std::printf("Render benchmark, CPU mode, %d workers; point budgets per eye:", kWorkers);
@@ -315,8 +346,8 @@ int main(int argc, char** argv) {
         std::printf("the renderer could not start\n");
         return 1;
     }
-    std::vector<double> shadedAtDefault;
-    for (uint64_t millions : {1ull, 10ull, 50ull}) {
+    std::vector<double> shadedAtDefault, shadedProcessorAtDefault;
+    for (uint64_t millions : clouds) {
         double start = Seconds();
         Scene scene = GenerateScene(millions * 1000000ull);
         double generated = Seconds() - start;
@@ -351,7 +382,10 @@ int main(int argc, char** argv) {
             FrameResult stereoShaded = MeasureFrames(renderer, cloud.source, kStereoWidth, kStereoHeight,
                                                      true, shaded, PcvChannelClassification, budget);
             PrintFrame("stereo 3960x2160 shaded (mode 7)", stereoShaded, floorMs);
-            if (budget == budgets[0]) shadedAtDefault.push_back(stereoShaded.frameMs);
+            if (budget == budgets[0]) {
+                shadedAtDefault.push_back(stereoShaded.frameMs);
+                shadedProcessorAtDefault.push_back(stereoShaded.frameMs * stereoShaded.processorShare);
+            }
             FrameResult stereoPlain =
                 MeasureFrames(renderer, cloud.source, kStereoWidth, kStereoHeight, true,
                               PcvRenderPoints | PcvRenderChannel, PcvChannelRgb, budget);
@@ -364,9 +398,16 @@ int main(int argc, char** argv) {
         ResidentCloudFree(&cloud);
         ResidentOctreeFree(tree);
     }
-    if (shadedAtDefault.size() == 3)
-        std::printf("50-million-point shaded stereo frame / 1-million-point frame (budget %u): %.2f\n",
-                    budgets[0], shadedAtDefault[2] / shadedAtDefault[0]);
+    if (shadedAtDefault.size() >= 2) {
+        // Also as processor time per frame (frame time times processor share), which others' use of
+        // the machine disturbs less.
+        std::printf("%llu-million-point shaded stereo frame / %llu-million-point frame (budget %u): %.2f, in "
+                    "processor "
+                    "time %.2f\n",
+                    clouds.back(), clouds.front(), budgets[0],
+                    shadedAtDefault.back() / shadedAtDefault.front(),
+                    shadedProcessorAtDefault.back() / shadedProcessorAtDefault.front());
+    }
     RendererDestroy(renderer);
     return 0;
 }

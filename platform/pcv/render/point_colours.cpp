@@ -56,14 +56,14 @@ constexpr RampStop kRampStops[] = {
 
 struct ChannelUse {
     uint32_t channel;
-    int width; // bytes per point
+    int width; // bytes per point, as the engine's channel table gives them
     ColourKind kind;
     ByteChannel byteChannel;
     uint64_t carriedBit; // the block must carry this channel
 };
 
 constexpr ChannelUse kChannelUses[] = {
-    {PcvChannelElevation, 0, ColourKind::Ramp, ByteChannel::Classification, 0},
+    {PcvChannelElevation, 4, ColourKind::Ramp, ByteChannel::Classification, 0}, // the fallback of every other
     {PcvChannelIntensity, 2, ColourKind::Grey16, ByteChannel::Classification, 1ull << PcvChannelIntensity},
     {PcvChannelClassification, 1, ColourKind::Lut8, ByteChannel::Classification,
      1ull << PcvChannelClassification},
@@ -147,11 +147,6 @@ BlockColouring GreyColouring(const CloudBlock& block) {
 }
 
 } // namespace
-
-int ChannelWidth(uint32_t channel) {
-    const ChannelUse* use = FindChannelUse(channel);
-    return use ? use->width : 0;
-}
 
 const uint32_t* ClassificationPalette() {
     static const std::array<uint32_t, 256> palette = MakeClassificationPalette();

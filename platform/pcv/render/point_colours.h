@@ -50,9 +50,6 @@ struct PointColouring {
     uint32_t constant;
 };
 
-// Bytes per point of a channel's attribute (the height ramp reads the positions: 0).
-int ChannelWidth(uint32_t channel);
-
 // The colouring a view asks for: the record's channel with the channel bit, grey by intensity
 // without it. A channel the block lacks, or one wider than maxChannelWidth (when it is above 0),
 // falls back to the height ramp. The ramp spans rampLow to rampHigh.

@@ -72,6 +72,10 @@ template <ColourKind Kind, bool Perspective, bool Filter, bool Wide> struct Node
     int width;
     int splat;
     int half;
+    // The same constants four times over, for Four.
+    __m128i reference4[3]; // the references in the order of the three loads' lanes
+    __m128 a4[3][3], c4[3];
+    __m128 keyLow4, keyHigh4, columnCentre4, rowCentre4, columnLow4, columnHigh4, rowLow4, rowHigh4;
 
     NodeProjector(const EyeTarget& target, const NodeTransform& x, const NodeDraw& draw) {
         offsets = draw.points->offsets;
@@ -93,6 +97,21 @@ template <ColourKind Kind, bool Perspective, bool Filter, bool Wide> struct Node
         rowLow = static_cast<float>(target.rowBegin - (Wide ? splat : 0));
         rowHigh = static_cast<float>(target.rowEnd + (Wide ? splat : 0));
         samples = target.samples;
+        reference4[0] = _mm_setr_epi32(reference[0], reference[1], reference[2], reference[0]);
+        reference4[1] = _mm_setr_epi32(reference[1], reference[2], reference[0], reference[1]);
+        reference4[2] = _mm_setr_epi32(reference[2], reference[0], reference[1], reference[2]);
+        for (int k = 0; k < 3; ++k) {
+            for (int axis = 0; axis < 3; ++axis) a4[k][axis] = _mm_set1_ps(a[k][axis]);
+            c4[k] = _mm_set1_ps(c[k]);
+        }
+        keyLow4 = _mm_set1_ps(keyLow);
+        keyHigh4 = _mm_set1_ps(keyHigh);
+        columnCentre4 = _mm_set1_ps(columnCentre);
+        rowCentre4 = _mm_set1_ps(rowCentre);
+        columnLow4 = _mm_set1_ps(columnLow);
+        columnHigh4 = _mm_set1_ps(columnHigh);
+        rowLow4 = _mm_set1_ps(rowLow);
+        rowHigh4 = _mm_set1_ps(rowHigh);
     }
 
     // Adds a projected point to the batch.
@@ -135,12 +154,9 @@ template <ColourKind Kind, bool Perspective, bool Filter, bool Wide> struct Node
     // Points i to i + 3, whose twelve offsets are read as three vectors and sorted into x, y and z.
     void Four(Batch& batch, uint32_t i) const {
         const __m128i* o = reinterpret_cast<const __m128i*>(offsets + 3 * static_cast<size_t>(i));
-        const __m128i ra = _mm_setr_epi32(reference[0], reference[1], reference[2], reference[0]);
-        const __m128i rb = _mm_setr_epi32(reference[1], reference[2], reference[0], reference[1]);
-        const __m128i rc = _mm_setr_epi32(reference[2], reference[0], reference[1], reference[2]);
-        const __m128 p = _mm_cvtepi32_ps(_mm_sub_epi32(_mm_loadu_si128(o), ra));     // x0 y0 z0 x1
-        const __m128 q = _mm_cvtepi32_ps(_mm_sub_epi32(_mm_loadu_si128(o + 1), rb)); // y1 z1 x2 y2
-        const __m128 r = _mm_cvtepi32_ps(_mm_sub_epi32(_mm_loadu_si128(o + 2), rc)); // z2 x3 y3 z3
+        const __m128 p = _mm_cvtepi32_ps(_mm_sub_epi32(_mm_loadu_si128(o), reference4[0]));     // x0 y0 z0 x1
+        const __m128 q = _mm_cvtepi32_ps(_mm_sub_epi32(_mm_loadu_si128(o + 1), reference4[1])); // y1 z1 x2 y2
+        const __m128 r = _mm_cvtepi32_ps(_mm_sub_epi32(_mm_loadu_si128(o + 2), reference4[2])); // z2 x3 y3 z3
         const __m128 fx =
             _mm_shuffle_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(0, 0, 3, 0)),
                            _mm_shuffle_ps(q, r, _MM_SHUFFLE(0, 1, 0, 2)), _MM_SHUFFLE(2, 0, 1, 0));
@@ -151,10 +167,9 @@ template <ColourKind Kind, bool Perspective, bool Filter, bool Wide> struct Node
             _mm_shuffle_ps(_mm_shuffle_ps(p, q, _MM_SHUFFLE(1, 1, 2, 2)),
                            _mm_shuffle_ps(r, r, _MM_SHUFFLE(3, 3, 0, 0)), _MM_SHUFFLE(2, 0, 2, 0));
         auto row3 = [&](int k) {
-            return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(a[k][0]), fx),
-                                                    _mm_mul_ps(_mm_set1_ps(a[k][1]), fy)),
-                                         _mm_mul_ps(_mm_set1_ps(a[k][2]), fz)),
-                              _mm_set1_ps(c[k]));
+            return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(a4[k][0], fx), _mm_mul_ps(a4[k][1], fy)),
+                                         _mm_mul_ps(a4[k][2], fz)),
+                              c4[k]);
         };
         const __m128 key = row3(2);
         __m128 u = row3(0), v = row3(1);
@@ -163,14 +178,12 @@ template <ColourKind Kind, bool Perspective, bool Filter, bool Wide> struct Node
             u = _mm_mul_ps(u, inverse);
             v = _mm_mul_ps(v, inverse);
         }
-        const __m128 column = _mm_add_ps(_mm_set1_ps(columnCentre), u);
-        const __m128 row = _mm_add_ps(_mm_set1_ps(rowCentre), v);
-        __m128 inside =
-            _mm_and_ps(_mm_cmpge_ps(key, _mm_set1_ps(keyLow)), _mm_cmple_ps(key, _mm_set1_ps(keyHigh)));
-        inside = _mm_and_ps(inside, _mm_and_ps(_mm_cmpge_ps(column, _mm_set1_ps(columnLow)),
-                                               _mm_cmplt_ps(column, _mm_set1_ps(columnHigh))));
-        inside = _mm_and_ps(inside, _mm_and_ps(_mm_cmpge_ps(row, _mm_set1_ps(rowLow)),
-                                               _mm_cmplt_ps(row, _mm_set1_ps(rowHigh))));
+        const __m128 column = _mm_add_ps(columnCentre4, u);
+        const __m128 row = _mm_add_ps(rowCentre4, v);
+        __m128 inside = _mm_and_ps(_mm_cmpge_ps(key, keyLow4), _mm_cmple_ps(key, keyHigh4));
+        inside = _mm_and_ps(inside,
+                            _mm_and_ps(_mm_cmpge_ps(column, columnLow4), _mm_cmplt_ps(column, columnHigh4)));
+        inside = _mm_and_ps(inside, _mm_and_ps(_mm_cmpge_ps(row, rowLow4), _mm_cmplt_ps(row, rowHigh4)));
         int lanes = _mm_movemask_ps(inside);
         if (lanes == 0) return;
         alignas(16) float columns[4], rows[4], keys[4], zs[4];
