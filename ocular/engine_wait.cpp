@@ -1,0 +1,4 @@
+// PLACEHOLDER (H4): replaced by the feature's real code before it lands.
+#include "projects.h"
+
+void EngineWait() {}
