@@ -13,6 +13,7 @@
 
 namespace {
 
+using hostrun::Joined;
 using ocularhost::CallsNamed;
 using ocularhost::Install;
 
@@ -42,10 +43,6 @@ const CommandRow kCommands[] = {
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-    return hostrun::Joined(lines);
 }
 
 // The host operations the plug-in called while its MiniAppMain ran, in order.
