@@ -1,7 +1,10 @@
 #!/bin/sh
-# Builds setup.exe, lays out installation media for the sample products under examples/products, installs
-# them silently into the build's Wine prefix and shows what went where.
-#   tools/main-job.sh                  silent installations of all three samples
+# Builds setup.exe, the plug-in and the host, lays out installation media for the sample products under
+# examples/products, installs them silently into the build's Wine prefix and shows what went where; then
+# starts the Orbisa host with Lidora and the installed plug-in, has it draw a generated scene in four views
+# and saves their images.
+#   tools/main-job.sh                  silent installations of all three samples, then the host
+#   tools/main-job.sh --view           the same, but the host stays open for a person (needs DISPLAY)
 #   tools/main-job.sh --interactive    the wizard for the basic sample, a screenshot of every window
 # The build folder is build/ or $NIMBO_BUILD_DIR.
 set -eu
@@ -9,9 +12,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NIMBO_BUILD_DIR:-$root/build}
 mode=silent
 [ "${1:-}" = "--interactive" ] && mode=interactive
+[ "${1:-}" = "--view" ] && mode=view
 
 "$root/tools/bootstrap.sh"
-NIMBO_BUILD_DIR=$build "$root/tools/build.sh" --target setup sample_service sample_app >/dev/null
+NIMBO_BUILD_DIR=$build "$root/tools/build.sh" --target setup sample_service sample_app orbisa lidor ocular >/dev/null
 run() { "$build/wine-run" "$@"; }
 run cmd /c exit 2>/dev/null || true   # the prefix exists from here on
 drive_c="$build/wineprefix/drive_c"
@@ -26,6 +30,8 @@ for product in basic microstation orbisa; do
 done
 mkdir -p "$media/basic/bin"
 cp "$build/examples/nimbo_photo.exe" "$build/examples/nimbo_slave.exe" "$media/basic/bin/"
+# The Orbisa sample installs the plug-in just built, in place of the placeholder of the repository.
+cp "$build/bin/ocular.ix" "$media/orbisa/apps/ocular.ix"
 echo "== Installation media in $media"
 (cd "$media" && find . -type f | sort)
 
@@ -127,3 +133,62 @@ if [ -n "$link" ]; then
 else
   echo "none"
 fi
+
+# ---- The plug-in in the host ------------------------------------------------------------------------
+# setup.exe put ocular.ix into C:\Nimbo\Ocularis\apps and settings_path.txt one folder above it, naming
+# C:\Nimbo\OcularisSettings; the plug-in finds its settings there and writes ocular.upf at unload.
+installed='C:\Nimbo\Ocularis\apps\ocular.ix'
+settings_upf="$drive_c/Nimbo/OcularisSettings/ocular/ocular.upf"
+rm -f "$settings_upf" "$drive_c/ocular/ocularObx.upf"
+images="$build/main-job"
+mkdir -p "$images"
+rm -f "$images"/view*.png
+windows_path() { printf 'Z:%s' "$1" | tr '/' '\\'; }
+script="$images/ocularis.script"
+{
+  echo "# A generated Lidora scene converted by the plug-in and drawn in the four views."
+  echo "keyin lidora generate 300000"
+  echo "keyin update loaded"
+  for n in 0 1 2 3; do
+    echo "view $n fit 636800 848800 60 637200 849200 160"
+  done
+  echo "view 3 stereo on"
+  echo "redraw"
+  if [ "$mode" != view ]; then
+    for n in 0 1 2 3; do
+      echo "save $n $(windows_path "$images/view$n.png")"
+    done
+    echo "exit"
+  fi
+} >"$script"
+# Without a display of our own the host draws on a private Xvfb display.
+wrapper=""
+[ -n "${DISPLAY:-}" ] || wrapper="$root/tools/with-display.sh"
+run_host() {
+  NIMBO_WINE_RUN="$build/wine-run" $wrapper "$build/wine-run" "$build/bin/orbisa.exe" \
+    --app "$(windows_path "$build/bin/lidor.ix")" --app "$installed" \
+    --script "$(windows_path "$script")" --log "$(windows_path "$images/call.log")" "$@"
+}
+echo
+echo "== Orbisa host with lidor.ix and the installed $installed"
+status=0
+if [ "$mode" = view ]; then
+  [ -z "$wrapper" ] || { echo "--view needs a display of your own (DISPLAY)"; exit 1; }
+  echo "The host stays open: the views show the scene, view 3 in stereo. Close it to end."
+  run_host || status=$?
+else
+  run_host --exit >"$images/host-output.txt" 2>&1 || status=$?
+fi
+echo "orbisa.exe ended with exit code $status"
+echo
+echo "== Images of the four views (view 3: perspective, stereo)"
+for n in 0 1 2 3; do
+  [ -f "$images/view$n.png" ] && echo "$images/view$n.png" || echo "view $n: no image"
+done
+echo
+echo "== C:\\Nimbo\\OcularisSettings\\ocular\\ocular.upf, written at unload"
+show_file() { if [ -f "$1" ]; then tr -d '\r' <"$1"; else echo "none"; fi; }
+show_file "$settings_upf"
+echo
+echo "== C:\\ocular\\ocularObx.upf, the host preferences (one folder above the settings folder's)"
+show_file "$drive_c/ocular/ocularObx.upf"
