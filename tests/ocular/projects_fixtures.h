@@ -86,7 +86,8 @@ inline bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Records, in order, the files removed below a folder (subfolders included) while it lives.
+// Records, in order, the files removed from a folder while it lives. Wine reports no changes in
+// subfolders, so each folder needs a watcher of its own.
 class RemovalWatcher {
 public:
     explicit RemovalWatcher(const std::wstring& folder) {
@@ -122,7 +123,7 @@ private:
         overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         for (;;) {
             ResetEvent(overlapped.hEvent);
-            if (!ReadDirectoryChangesW(folder_, buffer, sizeof buffer, TRUE, FILE_NOTIFY_CHANGE_FILE_NAME,
+            if (!ReadDirectoryChangesW(folder_, buffer, sizeof buffer, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME,
                                        nullptr, &overlapped, nullptr))
                 break;
             HANDLE events[2] = {overlapped.hEvent, stop_};

@@ -71,8 +71,8 @@ TEST(UpdateLoaded, EverySampleFileIsConvertedShownAndReloadedFromStorage) {
         ASSERT_TRUE(LasRange(las, &range));
         ocularhost::Install install = ocularhost::MakeInstall(std::wstring(L"update_") + sample);
         PlantStaleFiles(install);
-        RemovalWatcher watcher(DataFolder(install));
-        ASSERT_TRUE(watcher.Watching());
+        RemovalWatcher octree(DataFolder(install) + L"\\octree"), data(DataFolder(install));
+        ASSERT_TRUE(octree.Watching() && data.Watching());
 
         std::string script = FitLine(0, range) + "save 0 " + Png(install, "empty") + "\n" +
                              "keyin lidora load " + ocularhost::Narrow(las) + "\n" + "keyin update loaded\n" +
@@ -85,10 +85,17 @@ TEST(UpdateLoaded, EverySampleFileIsConvertedShownAndReloadedFromStorage) {
         ASSERT_EQ(run.exitCode, 0) << hostrun::Joined(run.output);
         EXPECT_TRUE(LaterMessages(run).empty()) << Joined(run.messages);
 
-        std::vector<std::wstring> removed = watcher.Stop();
-        ASSERT_GE(removed.size(), std::size(kStaleFiles)) << Joined(removed);
-        for (size_t i = 0; i < std::size(kStaleFiles); ++i)
-            EXPECT_EQ(removed[i], kStaleFiles[i]) << "deletion " << i;
+        // The order within each folder: the block's files and the project's, then the two beside them.
+        std::vector<std::wstring> removed = octree.Stop();
+        for (std::wstring& name : removed) name = L"octree\\" + name;
+        removed.resize(std::min<size_t>(removed.size(), 14));
+        std::vector<std::wstring> besides = data.Stop();
+        removed.insert(removed.end(), besides.begin(), besides.begin() + std::min<size_t>(besides.size(), 2));
+        EXPECT_EQ(removed, std::vector<std::wstring>(std::begin(kStaleFiles), std::end(kStaleFiles)))
+            << Joined(removed);
+        EXPECT_EQ(std::vector<std::wstring>(removed.begin(), removed.begin() + std::size(kStaleFiles)),
+                  std::vector<std::wstring>(std::begin(kStaleFiles), std::end(kStaleFiles)))
+            << Joined(removed);
         EXPECT_TRUE(StaleFilesLeft(install).empty()) << Joined(StaleFilesLeft(install));
         EXPECT_EQ(ReadBytes(DataFolder(install) + L"\\LoadedPoints.prj"), kLoadedPointsBytes);
         EXPECT_TRUE(Exists(DataFolder(install) + L"\\octree\\LoadedPoints.oct"));
@@ -109,7 +116,7 @@ TEST(LoadProject, OnlyExactKeywordsReloadAndOtherTextsArePaths) {
     std::string script = FitLine(0, range) + "save 0 " + Png(install, "empty") + "\n" + "keyin lidora load " +
                          ocularhost::Narrow(las) + "\nkeyin update loaded\nkeyin lidora clear\n" + "save 0 " +
                          Png(install, "loaded") + "\n" + "keyin load project " + tooLong + "\n" + "save 0 " +
-                         Png(install, "too_long") + "\n" + "keyin load project Reload\n" + "save 0 " +
+                         Png(install, "too_long") + "\n" + "keyin load project Reload\nredraw\n" + "save 0 " +
                          Png(install, "mixed_case") + "\n" + "keyin load project reload\n" + "save 0 " +
                          Png(install, "lower_case") + "\n" +
                          "keyin load project Z:\\no\\such\\folder\\x.prj\n" + "keyin load project RELOAD\n" +
@@ -165,6 +172,23 @@ TEST(LoadProject, TheOpenDialogCancelledKeepsTheProjectAndConfirmedLoadsAndRemem
     std::string hostPreferences = ReadBytes(HostPreferencesFile(install));
     EXPECT_NE(hostPreferences.find("Project/Session File=" + ocularhost::Narrow(project)), std::string::npos)
         << hostPreferences;
+}
+
+TEST(LoadProject, TheEnginesErrorIsShownAsItStandsPercentSignsIncluded) {
+    ocularhost::Install install = ocularhost::MakeInstall(L"engine_error");
+    // Storage only, and none there: the engine fails on its worker and names the project file.
+    std::wstring folder = install.root + L"\\pct100%s%d%%";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring project = folder + L"\\nothing.prj";
+    ASSERT_TRUE(testenv::WriteFileBytes(project,
+                                        "[Ocularis project]\r\nStorage=Lidora\r\n\r\nBlock singleblock\r\n"));
+    ocularhost::Result run =
+        ocularhost::Run(install, "keyin load project " + ocularhost::Narrow(project) + "\n");
+    ASSERT_EQ(run.exitCode, 0) << hostrun::Joined(run.output);
+    std::vector<std::wstring> later = LaterMessages(run);
+    ASSERT_EQ(later.size(), 1u) << Joined(run.messages);
+    EXPECT_NE(later[0].find(project), std::wstring::npos) << Joined(later);
+    EXPECT_NE(later[0].find(L"missing or damaged"), std::wstring::npos) << Joined(later);
 }
 
 TEST(UpdateLoaded, WithoutLidoraNothingIsTouched) {
