@@ -30,8 +30,10 @@ struct SessionValues {
     std::wstring classFile = L"Z:\\nowhere\\session.ptc";
     std::wstring imageList;
     std::wstring imageListAux;
-    // Class 2 (ground) hidden, everything else shown.
-    std::string visibleClasses = "1 fffffffb ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff";
+    // The visible classes come from the class file at the load; the session's own mask hides class 2
+    // (ground).
+    std::string visibleClasses = "1 ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff";
+    std::string sessionClasses = "1 fffffffb ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff";
     float pointSize = 4000;
     float pointSizeParallel = 2500;
     unsigned renderingMode = 5;     // points, coloured by the channel
@@ -44,14 +46,13 @@ std::string SessionText(const std::wstring& project, const SessionValues& v) {
     snprintf(
         text, sizeof text,
         "[Ocularis session]\r\nVersion=1\r\nProject=%s\r\nEngineValue=%d\r\nCameraMask=%d\r\nClassFile=%s\r\n"
-        "ImageList=%s\r\nImageListAux=%s\r\nVisibleClasses=%s\r\n"
-        "SessionClasses=0 ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff ffffffff\r\n"
+        "ImageList=%s\r\nImageListAux=%s\r\nVisibleClasses=%s\r\nSessionClasses=%s\r\n"
         "View1.RenderingMode=%x\r\nView1.PointSize=%.9g\r\nView1.Channel=%x\r\n"
         "View2.RenderingMode=%x\r\nView2.PointSize=%.9g\r\nView2.Channel=%x\r\n",
         ocularhost::Narrow(project).c_str(), v.engineValue, v.cameraMask,
         ocularhost::Narrow(v.classFile).c_str(), ocularhost::Narrow(v.imageList).c_str(),
-        ocularhost::Narrow(v.imageListAux).c_str(), v.visibleClasses.c_str(), v.renderingMode,
-        static_cast<double>(v.pointSize), v.channelMask, v.renderingMode,
+        ocularhost::Narrow(v.imageListAux).c_str(), v.visibleClasses.c_str(), v.sessionClasses.c_str(),
+        v.renderingMode, static_cast<double>(v.pointSize), v.channelMask, v.renderingMode,
         static_cast<double>(v.pointSizeParallel), v.channelMask);
     return text;
 }
@@ -84,10 +85,14 @@ TEST(SessionLoad, RestoresTheViewerSettingsAndIsReopenedByReloadAfterARestart) {
     std::wstring project = WriteSampleProject(install);
     std::wstring session = install.root + L"\\site.tss";
     testenv::WriteFileBytes(session, SessionText(project, SessionValues{}));
+    SessionValues everyClass;
+    everyClass.sessionClasses = everyClass.visibleClasses;
+    std::wstring sessionAll = install.root + L"\\all.tss";
+    testenv::WriteFileBytes(sessionAll, SessionText(project, everyClass));
     ocularhost::WriteSettingsFile(install, L"ocular.upf", kPlainSettings);
 
-    std::string first = Fit(install) + "keyin load project " + ocularhost::Narrow(project) + "\nsave 0 " +
-                        Png(install, "project") + "\nkeyin load project " + ocularhost::Narrow(session) +
+    std::string first = Fit(install) + "keyin load project " + ocularhost::Narrow(sessionAll) + "\nsave 0 " +
+                        Png(install, "all") + "\nkeyin load project " + ocularhost::Narrow(session) +
                         "\nsave 0 " + Png(install, "session") + "\n";
     ocularhost::Result run = ocularhost::Run(install, first);
     ASSERT_EQ(run.exitCode, 0) << hostrun::Joined(run.output);
@@ -97,12 +102,12 @@ TEST(SessionLoad, RestoresTheViewerSettingsAndIsReopenedByReloadAfterARestart) {
     EXPECT_EQ(ValueIn(settings, "RenderingMode"), "5") << settings;
     EXPECT_EQ(ValueIn(settings, "LastSessionFile"), ocularhost::Narrow(session)) << settings;
 
-    long projectPixels = DifferingPixels(WPng(install, "empty"), WPng(install, "project"));
+    // Classification shown, the ground hidden by the session's mask: fewer points than all classes.
+    long allPixels = DifferingPixels(WPng(install, "empty"), WPng(install, "all"));
     long sessionPixels = DifferingPixels(WPng(install, "empty"), WPng(install, "session"));
-    EXPECT_GT(projectPixels, 200);
-    // Classification shown with the ground hidden: fewer points than the whole project.
+    EXPECT_GT(allPixels, 200);
     EXPECT_GT(sessionPixels, 50);
-    EXPECT_LT(sessionPixels, projectPixels * 9 / 10);
+    EXPECT_LT(sessionPixels, allPixels * 9 / 10);
 
     // A later run of the host: the preference file brings the session back.
     ocularhost::WriteSettingsFile(install, L"ocular.upf",
@@ -212,7 +217,7 @@ TEST(SessionSave, HandsTheEngineTheLoadedSessionsValuesOrTheDefaults) {
         EXPECT_EQ(ValueIn(text, "ImageListAux"), "") << text;
     }
     std::string fromSession = ReadBytes(saved("session"));
-    EXPECT_EQ(ValueIn(fromSession, "VisibleClasses"), loaded.visibleClasses) << fromSession;
+    EXPECT_EQ(ValueIn(fromSession, "SessionClasses"), loaded.sessionClasses) << fromSession;
     EXPECT_EQ(ValueIn(fromSession, "View1.Channel"), "20") << fromSession;
 
     // The saved session, loaded into a host whose settings differ, brings the viewer back.
@@ -237,14 +242,15 @@ TEST(SessionCameras, FortyCamerasAreSwitchedByTheMaskBitsRepeatingEveryThirtyTwo
     std::wstring project = WriteSampleProject(install);
     Range range{};
     ASSERT_TRUE(LasRange(SampleLas(L"simple.las"), &range));
-    // One row of cameras in a band above the cloud, inside the view.
-    double span = range.max[0] - range.min[0];
+    // One row of cameras in a band above the cloud, wider than the cloud so that they lie apart.
+    double span = 5 * (range.max[0] - range.min[0]);
+    double left = range.min[0] - 2 * (range.max[0] - range.min[0]);
     double top = range.max[1] + (range.max[1] - range.min[1]) * 0.3;
     double z = (range.min[2] + range.max[2]) / 2;
     std::string list = "[Ocularis image list]\r\n";
     std::vector<double> xs;
     for (int i = 0; i < 40; ++i) {
-        xs.push_back(range.min[0] + span * (i + 0.5) / 40);
+        xs.push_back(left + span * (i + 0.5) / 40);
         char line[128];
         snprintf(line, sizeof line, "%.6f %.6f %.6f image%02d.jpg\r\n", xs.back(), top, z, i);
         list += line;
@@ -262,6 +268,8 @@ TEST(SessionCameras, FortyCamerasAreSwitchedByTheMaskBitsRepeatingEveryThirtyTwo
     testenv::WriteFileBytes(second, SessionText(project, values));
 
     Range view = range;
+    view.min[0] = left;
+    view.max[0] = left + span;
     view.max[1] = range.max[1] + (range.max[1] - range.min[1]) * 0.6;
     std::string script = "view 0 size 960 480\n" + FitLine(0, view) + "params 0\n" + "keyin load project " +
                          ocularhost::Narrow(first) + "\nsave 0 " + Png(install, "first") +
@@ -285,7 +293,7 @@ TEST(SessionCameras, FortyCamerasAreSwitchedByTheMaskBitsRepeatingEveryThirtyTwo
             int column = static_cast<int>((xs[i] - origin[0]) / delta[0] * width);
             // The square's outline is two pixels wide and five from its centre: look across its left edge.
             int yellow = 0;
-            for (int dx = -7; dx <= -3; ++dx)
+            for (int dx = -6; dx <= -3; ++dx)
                 for (int dy = -1; dy <= 1; ++dy)
                     if (pngread::PixelAt(image, column + dx, row + dy) == 0xFFFF00u) ++yellow;
             if (yellow >= 3) enabled.insert(i);
