@@ -96,20 +96,6 @@ TEST(MemoryPoints, TheSummaryCarriesCountScalesAndOffsetsAndUnusableSetUpsAreRef
     }
 }
 
-TEST(MemoryPoints, TheConversionAsksForIntensityClassColourAndReturnNumber) {
-    EXPECT_EQ(kMemoryPointsChannelMask, 0x100000A2ull);
-    // The four channel files of the block in the stale list are exactly those channels.
-    int blockChannelFiles = 0;
-    for (const wchar_t* name : kStaleStorageFiles) {
-        std::wstring text(name);
-        if (text.rfind(L"octree\\singleblock.c", 0) != 0) continue;
-        unsigned long channel = std::stoul(text.substr(text.size() - 2));
-        EXPECT_TRUE(kMemoryPointsChannelMask & (1ull << channel)) << text;
-        ++blockChannelFiles;
-    }
-    EXPECT_EQ(blockChannelFiles, 4);
-}
-
 TEST(SessionCameras, MaskBitsRepeatEveryThirtyTwoCameras) {
     struct Case {
         int32_t mask;
@@ -125,24 +111,6 @@ TEST(SessionCameras, MaskBitsRepeatEveryThirtyTwoCameras) {
     for (const Case& c : cases)
         EXPECT_EQ(SessionCameraEnabled(c.mask, c.camera), c.on)
             << "mask " << c.mask << ", camera " << c.camera;
-}
-
-TEST(SessionCameras, AClassFileOfFewerThanTwoCharactersFallsBackToTheDefault) {
-    const wchar_t* defaultFile = L"Z:\\classes\\default.ptc";
-    struct Case {
-        const wchar_t* sessionFile;
-        const wchar_t* used;
-    };
-    const Case cases[] = {
-        {nullptr, defaultFile},
-        {L"", defaultFile},
-        {L"c", defaultFile},
-        {L"ab", L"ab"},
-        {L"Z:\\site\\site.ptc", L"Z:\\site\\site.ptc"},
-    };
-    for (const Case& c : cases)
-        EXPECT_STREQ(SessionClassFileFor(c.sessionFile, defaultFile), c.used)
-            << (c.sessionFile ? c.sessionFile : L"(null)");
 }
 
 } // namespace
