@@ -16,6 +16,17 @@ mode=silent
 
 "$root/tools/bootstrap.sh"
 NIMBO_BUILD_DIR=$build "$root/tools/build.sh" --target setup sample_service sample_app orbisa lidor ocular >/dev/null
+# The host draws into real windows: without a display of our own the rest runs on a private Xvfb display.
+if [ "$mode" = view ] && [ -z "${DISPLAY:-}" ]; then
+  echo "--view needs a display of your own (DISPLAY)"
+  exit 1
+fi
+# Wine keeps the display its first program of a session found, so this happens before any runs (and
+# ends what an earlier run of this build may have left without a display).
+if [ "$mode" = silent ] && [ -z "${DISPLAY:-}" ]; then
+  "$build/wine-run" --stop >/dev/null 2>&1 || true
+  NIMBO_WINE_RUN="$build/wine-run" exec "$root/tools/with-display.sh" env NIMBO_BUILD_DIR="$build" "$0"
+fi
 run() { "$build/wine-run" "$@"; }
 run cmd /c exit 2>/dev/null || true   # the prefix exists from here on
 drive_c="$build/wineprefix/drive_c"
@@ -36,6 +47,7 @@ echo "== Installation media in $media"
 (cd "$media" && find . -type f | sort)
 
 user_folder=$(find "$drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
+
 
 if [ "$mode" = interactive ]; then
   # Without a display of our own the wizard runs on a private Xvfb display, where nobody can click: there
@@ -137,58 +149,69 @@ fi
 # ---- The plug-in in the host ------------------------------------------------------------------------
 # setup.exe put ocular.ix into C:\Nimbo\Ocularis\apps and settings_path.txt one folder above it, naming
 # C:\Nimbo\OcularisSettings; the plug-in finds its settings there and writes ocular.upf at unload.
+# (Windows paths go through printf: the shell's echo would take their backslashes for escapes.)
 installed='C:\Nimbo\Ocularis\apps\ocular.ix'
 settings_upf="$drive_c/Nimbo/OcularisSettings/ocular/ocular.upf"
-rm -f "$settings_upf" "$drive_c/ocular/ocularObx.upf"
+host_preferences="$drive_c/ocular/ocularObx.upf"
+rm -f "$settings_upf" "$host_preferences"
 images="$build/main-job"
 mkdir -p "$images"
 rm -f "$images"/view*.png
 windows_path() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 script="$images/ocularis.script"
 {
-  echo "# A generated Lidora scene converted by the plug-in and drawn in the four views."
-  echo "keyin lidora generate 300000"
-  echo "keyin update loaded"
+  printf '%s\n' "# A generated Lidora scene converted by the plug-in and drawn in the four views."
+  printf '%s\n' "keyin lidora generate 300000" "keyin update loaded"
   for n in 0 1 2 3; do
-    echo "view $n fit 636800 848800 60 637200 849200 160"
+    printf '%s\n' "view $n fit 636800 848800 60 637200 849200 160"
   done
-  echo "view 3 stereo on"
-  echo "redraw"
+  printf '%s\n' "view 3 stereo on" "redraw"
   if [ "$mode" != view ]; then
     for n in 0 1 2 3; do
-      echo "save $n $(windows_path "$images/view$n.png")"
+      printf 'save %s %s\n' "$n" "$(windows_path "$images/view$n.png")"
     done
-    echo "exit"
+    printf '%s\n' "exit"
   fi
 } >"$script"
-# Without a display of our own the host draws on a private Xvfb display.
-wrapper=""
-[ -n "${DISPLAY:-}" ] || wrapper="$root/tools/with-display.sh"
-run_host() {
-  NIMBO_WINE_RUN="$build/wine-run" $wrapper "$build/wine-run" "$build/bin/orbisa.exe" \
-    --app "$(windows_path "$build/bin/lidor.ix")" --app "$installed" \
-    --script "$(windows_path "$script")" --log "$(windows_path "$images/call.log")" "$@"
-}
-echo
-echo "== Orbisa host with lidor.ix and the installed $installed"
-status=0
+printf '\n== Orbisa host with lidor.ix and the installed %s\n' "$installed"
 if [ "$mode" = view ]; then
-  [ -z "$wrapper" ] || { echo "--view needs a display of your own (DISPLAY)"; exit 1; }
   echo "The host stays open: the views show the scene, view 3 in stereo. Close it to end."
-  run_host || status=$?
 else
-  run_host --exit >"$images/host-output.txt" 2>&1 || status=$?
+  # Without a GPU renderer the plug-in warns at every start that it falls back to CPU mode: that
+  # message dialog (titled "Ocularis") is answered with Enter, as a person would.
+  (
+    while :; do
+      for window in $(xdotool search --onlyvisible --name '^Ocularis$' 2>/dev/null); do
+        echo "answered a message of the plug-in" >>"$images/answered.txt"
+        xdotool windowfocus "$window" key Return 2>/dev/null || true
+      done
+      sleep 1
+    done
+  ) &
+  answerer=$!
+  trap 'kill "$answerer" 2>/dev/null || true' EXIT
 fi
-echo "orbisa.exe ended with exit code $status"
+rm -f "$images/answered.txt"
+status=0
+set -- --app "$(windows_path "$build/bin/lidor.ix")" --app "$installed" --script "$(windows_path "$script")" \
+  --log "$(windows_path "$images/call.log")"
+if [ "$mode" = view ]; then
+  "$build/wine-run" "$build/bin/orbisa.exe" "$@" || status=$?
+else
+  "$build/wine-run" "$build/bin/orbisa.exe" "$@" --exit >"$images/host-output.txt" 2>&1 || status=$?
+  kill "$answerer" 2>/dev/null || true
+fi
+echo "orbisa.exe ended with exit code $status (output: $images/host-output.txt, call log: $images/call.log)"
+[ -f "$images/answered.txt" ] && echo "messages of the plug-in answered: $(wc -l <"$images/answered.txt")"
 echo
 echo "== Images of the four views (view 3: perspective, stereo)"
 for n in 0 1 2 3; do
-  [ -f "$images/view$n.png" ] && echo "$images/view$n.png" || echo "view $n: no image"
+  if [ -f "$images/view$n.png" ]; then echo "$images/view$n.png"; else echo "view $n: no image"; fi
 done
-echo
-echo "== C:\\Nimbo\\OcularisSettings\\ocular\\ocular.upf, written at unload"
 show_file() { if [ -f "$1" ]; then tr -d '\r' <"$1"; else echo "none"; fi; }
+echo
+printf '%s\n' '== C:\Nimbo\OcularisSettings\ocular\ocular.upf, written at unload'
 show_file "$settings_upf"
 echo
-echo "== C:\\ocular\\ocularObx.upf, the host preferences (one folder above the settings folder's)"
-show_file "$drive_c/ocular/ocularObx.upf"
+printf '%s\n' '== C:\ocular\ocularObx.upf, the host preferences (ocular\ one folder above the settings folder'"'"'s)'
+show_file "$host_preferences"
