@@ -180,6 +180,14 @@ TEST(PluginEntry, RegistersItsTablesToolBarAndMenuInStartUpOrder) {
     ASSERT_GE(hooks.size(), 2u);
     EXPECT_NE(hooks[0].find("eventCode=2"), std::string::npos) << hooks[0];
     EXPECT_NE(hooks[1].find("eventCode=0"), std::string::npos) << hooks[1];
+    // The icon collection is there before MiniAppMain and goes with the module, both as format version 1.
+    auto at = [&](const std::string& prefix) {
+        return std::find_if(run.log.begin(), run.log.end(),
+                            [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+    };
+    EXPECT_LT(at("RegisterResourceData version=1 "), at("callback MiniAppMain app=\"ocular\""));
+    EXPECT_LT(at("callback MAppEvent app=\"ocular\" eventCode=2"), at("UnregisterResourceData version=1 "));
+    EXPECT_NE(at("UnregisterResourceData version=1 "), run.log.end());
     // The views are drawn only once the engine runs: the update hook comes last.
     ASSERT_FALSE(order.empty());
     EXPECT_EQ(order.back(), "ViewsSetFuncOnUpdate") << Joined(order);
