@@ -30,6 +30,7 @@ constexpr const wchar_t* kHostPreferencesHeader = L"[Ocularis for Orbisa]";
 
 HINSTANCE ModuleInstance = nullptr;
 
+// The host runs an event-0 hook after every command; the plug-in has nothing to do then.
 int IdleHook(void) {
     return 0;
 }
