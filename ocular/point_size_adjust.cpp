@@ -57,6 +57,13 @@ void AdjustReset(const DPoint3d*, int) {
     if (IsViewVisible(viewIndex)) UpdateView(viewIndex);
 }
 
+// Before the first data point nothing has been changed and the start size is still that of an earlier
+// adjustment (or 0 before any): putting it back would set a size the user never had.
+void AdjustCancel(const DPoint3d*, int) {
+    SetStateMotionFunc(nullptr);
+    StopStateCommand();
+}
+
 void AdjustFirstPoint(const DPoint3d*, int viewIndex) {
     int x = 0, y = 0;
     CursorRead(&x, &y);
@@ -102,5 +109,5 @@ void CmdAdjustPointSize(const wchar_t* argument) {
         OcularSettings.PointSize = typed;
         return;
     }
-    StartStateCommand(AdjustFirstPoint, AdjustReset, kAdjustName, kAdjustFirstPrompt);
+    StartStateCommand(AdjustFirstPoint, AdjustCancel, kAdjustName, kAdjustFirstPrompt);
 }
