@@ -116,6 +116,52 @@ TEST(PointCloudVisibility, WithoutAProjectOnlyTheMessage) {
         << "no colours are read without a project";
 }
 
+// The radio button of a channel in the visibility dialog.
+HWND ChannelButton(HWND dialog, const wchar_t* name) {
+    return ui::FindByText(dialog, name, L"Button");
+}
+
+TEST(PointCloudVisibility, TheDialogChangesTheChannelInPlaceWithTheDesignsColours) {
+    Install install = ocularhost::MakeInstall(L"display_visibility");
+    std::wstring design = install.root + L"\\classes.design";
+    // Class 2 (ground) blue: the dialog's swatch shows the design file's colour, not a palette's.
+    ASSERT_TRUE(testenv::WriteFileBytes(design, "color 2 0 0 255\n"));
+    ocularhost::Running* host = ocularhost::Start(
+        install, "keyin lidora generate 20000\nkeyin update loaded\ndesign open " +
+                     ocularhost::Narrow(design) +
+                     "\nkeyin set point cloud visibility\nkeyin set point cloud visibility\n");
+    bool elevationFirst = false, classificationKept = false;
+    for (int round = 0; round < 2; ++round) {
+        HWND dialog = ui::WaitForWindow(L"Point Cloud Visibility", 90000, L"#32770");
+        ASSERT_NE(dialog, nullptr) << "round " << round;
+        HWND classification = ChannelButton(dialog, L"Classification");
+        ASSERT_NE(classification, nullptr) << "round " << round;
+        if (round == 0) {
+            elevationFirst = ui::CheckState(ChannelButton(dialog, L"Elevation")) == BST_CHECKED;
+            testenv::SaveScreenshot("ocular_visibility_dialog");
+            ui::Click(classification);
+            ui::WaitUntil([&] { return ui::CheckState(classification) == BST_CHECKED; });
+            ui::Click(ui::FindByText(dialog, L"OK", L"Button"));
+        } else {
+            classificationKept = ui::CheckState(classification) == BST_CHECKED;
+            testenv::SaveScreenshot("ocular_visibility_dialog_again");
+            ui::Click(ui::FindByText(dialog, L"Cancel", L"Button"));
+        }
+        ui::WaitForWindowGone(dialog, 10000);
+    }
+    Result run = ocularhost::Finish(host, 180000);
+    ASSERT_EQ(run.exitCode, 0) << Failure(run);
+    EXPECT_TRUE(elevationFirst) << "the channel chosen by the load";
+    EXPECT_TRUE(classificationKept) << "OK wrote the channel the plug-in shows";
+    // Each run reads classes 0 to 254 afresh, asking for the active design file each time.
+    std::vector<std::string> colours = ocularhost::CallsNamed(run.log, {"CadFileColorFromIndex"});
+    ASSERT_EQ(colours.size(), 2u * 255u) << hostrun::Joined(colours);
+    EXPECT_NE(colours[0].find("index=0 "), std::string::npos) << colours[0];
+    EXPECT_NE(colours[254].find("index=254 "), std::string::npos) << colours[254];
+    EXPECT_NE(colours[255].find("index=0 "), std::string::npos) << colours[255];
+    EXPECT_GE(ocularhost::CallsNamed(run.log, {"CadFileGetActive"}).size(), 2u * 255u);
+}
+
 // The check box "View N" of the snap dialog.
 HWND SnapViewBox(HWND dialog, int view) {
     return ui::FindByText(dialog, L"View " + std::to_wstring(view + 1), L"Button");

@@ -102,7 +102,10 @@ TEST(Snapping, PointsLandOnTheCloudInWorkingUnits) {
     script += "redraw\n";
     for (const Line& line : kLines) script += std::string(line.script) + "\n";
     // A click through the real mouse path: the listener rewrites the point before the host places it.
-    script += "click 0 152 146\n";
+    script +=
+        "click 0 152 146\nsave 0 " +
+        ocularhost::Narrow(testenv::BuildFolder() + L"\\screenshots\\ocular\\ocular_snapping_click.png") +
+        "\n";
     script += "design none\nsnapfilter 0 1000 2000 30\nevent 2 0 1000 2000 30\n";
 
     Result run = ocularhost::Run(install, script);
