@@ -43,5 +43,7 @@ extern const DlgToolBarDesc kToolBar;
 void CommandsPublish();
 void ToolBarCreate();
 void MainMenuBuild();
+// Runs the command of that id from the command table, as the host would (menus pass a null argument).
+void CommandRun(int id, const wchar_t* argument);
 // Closes the about window when it is open (the teardown closes every dialog anyway).
 void AboutWindowForget();

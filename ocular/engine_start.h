@@ -14,3 +14,7 @@ bool IniRead();
 void ResetCurrentTransform();
 // The engine's CPU memory limit for the installed memory in kibibytes.
 unsigned long long CpuMemoryLimitFromInstalled(unsigned long long installedKibibytes);
+// The decimal number at the start of an ocular.ini value line (after white space), 0 when there is none.
+double IniNumber(const char* text);
+// Megabytes for a budget in gigabytes, truncated; 0 for zero, negative or not-a-number budgets.
+unsigned long long MegabytesFromGigabytes(double gigabytes);

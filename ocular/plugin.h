@@ -26,6 +26,8 @@ constexpr int kOcularVersionMajor = 24;
 constexpr int kOcularVersionMinor = 2;
 
 extern "C" int MiniAppMain(void);
+// The start-up sequence MiniAppMain runs; always 0.
+int PluginStart(void);
 // The unload hook (event code 2). Safe to run twice: after a failed engine start the teardown has run
 // once already when the host unloads the mini app.
 int PluginUnload(void);

@@ -21,3 +21,9 @@ extern SessionStateRecord SessionState;
 bool SessionLoadSteps(const wchar_t* file, uint32_t* firstViewChannel);
 // The image-list step after the engine has loaded a session.
 void SessionAttachImageList();
+
+// Whether camera number camera of an attached image list is switched on by the session's mask.
+bool SessionCameraEnabled(int32_t cameraMask, unsigned int camera);
+// The class file a session's classes are read from: its own when it names one (2 characters or
+// more), else the user's default.
+const wchar_t* SessionClassFileFor(const wchar_t* sessionClassFile, const wchar_t* defaultClassFile);

@@ -1,7 +1,10 @@
 #!/bin/sh
-# Builds setup.exe, lays out installation media for the sample products under examples/products, installs
-# them silently into the build's Wine prefix and shows what went where.
-#   tools/main-job.sh                  silent installations of all three samples
+# Builds setup.exe, the plug-in and the host, lays out installation media for the sample products under
+# examples/products, installs them silently into the build's Wine prefix and shows what went where; then
+# starts the Orbisa host with Lidora and the installed plug-in, has it draw a generated scene in four views
+# and saves their images.
+#   tools/main-job.sh                  silent installations of all three samples, then the host
+#   tools/main-job.sh --view           the same, but the host stays open for a person (needs DISPLAY)
 #   tools/main-job.sh --interactive    the wizard for the basic sample, a screenshot of every window
 # The build folder is build/ or $NIMBO_BUILD_DIR.
 set -eu
@@ -9,9 +12,21 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NIMBO_BUILD_DIR:-$root/build}
 mode=silent
 [ "${1:-}" = "--interactive" ] && mode=interactive
+[ "${1:-}" = "--view" ] && mode=view
 
 "$root/tools/bootstrap.sh"
-NIMBO_BUILD_DIR=$build "$root/tools/build.sh" --target setup sample_service sample_app >/dev/null
+NIMBO_BUILD_DIR=$build "$root/tools/build.sh" --target setup sample_service sample_app orbisa lidor ocular >/dev/null
+# The host draws into real windows: without a display of our own the rest runs on a private Xvfb display.
+if [ "$mode" = view ] && [ -z "${DISPLAY:-}" ]; then
+  echo "--view needs a display of your own (DISPLAY)"
+  exit 1
+fi
+# Wine keeps the display its first program of a session found, so this happens before any runs (and
+# ends what an earlier run of this build may have left without a display).
+if [ "$mode" = silent ] && [ -z "${DISPLAY:-}" ]; then
+  "$build/wine-run" --stop >/dev/null 2>&1 || true
+  NIMBO_WINE_RUN="$build/wine-run" exec "$root/tools/with-display.sh" env NIMBO_BUILD_DIR="$build" "$0"
+fi
 run() { "$build/wine-run" "$@"; }
 run cmd /c exit 2>/dev/null || true   # the prefix exists from here on
 drive_c="$build/wineprefix/drive_c"
@@ -26,10 +41,13 @@ for product in basic microstation orbisa; do
 done
 mkdir -p "$media/basic/bin"
 cp "$build/examples/nimbo_photo.exe" "$build/examples/nimbo_slave.exe" "$media/basic/bin/"
+# The Orbisa sample installs the plug-in just built, in place of the placeholder of the repository.
+cp "$build/bin/ocular.ix" "$media/orbisa/apps/ocular.ix"
 echo "== Installation media in $media"
 (cd "$media" && find . -type f | sort)
 
 user_folder=$(find "$drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
+
 
 if [ "$mode" = interactive ]; then
   # Without a display of our own the wizard runs on a private Xvfb display, where nobody can click: there
@@ -127,3 +145,73 @@ if [ -n "$link" ]; then
 else
   echo "none"
 fi
+
+# ---- The plug-in in the host ------------------------------------------------------------------------
+# setup.exe put ocular.ix into C:\Nimbo\Ocularis\apps and settings_path.txt one folder above it, naming
+# C:\Nimbo\OcularisSettings; the plug-in finds its settings there and writes ocular.upf at unload.
+# (Windows paths go through printf: the shell's echo would take their backslashes for escapes.)
+installed='C:\Nimbo\Ocularis\apps\ocular.ix'
+settings_upf="$drive_c/Nimbo/OcularisSettings/ocular/ocular.upf"
+host_preferences="$drive_c/ocular/ocularObx.upf"
+rm -f "$settings_upf" "$host_preferences"
+images="$build/main-job"
+mkdir -p "$images"
+rm -f "$images"/view*.png
+windows_path() { printf 'Z:%s' "$1" | tr '/' '\\'; }
+script="$images/ocularis.script"
+{
+  printf '%s\n' "# A generated Lidora scene converted by the plug-in and drawn in the four views."
+  printf '%s\n' "keyin lidora generate 300000" "keyin update loaded"
+  for n in 0 1 2 3; do
+    printf '%s\n' "view $n fit 636800 848800 60 637200 849200 160"
+  done
+  printf '%s\n' "view 3 stereo on" "redraw"
+  if [ "$mode" != view ]; then
+    for n in 0 1 2 3; do
+      printf 'save %s %s\n' "$n" "$(windows_path "$images/view$n.png")"
+    done
+    printf '%s\n' "exit"
+  fi
+} >"$script"
+printf '\n== Orbisa host with lidor.ix and the installed %s\n' "$installed"
+if [ "$mode" = view ]; then
+  echo "The host stays open: the views show the scene, view 3 in stereo. Close it to end."
+else
+  # Without a GPU renderer the plug-in warns at every start that it falls back to CPU mode: that
+  # message dialog (titled "Ocularis") is answered with Enter, as a person would.
+  (
+    while :; do
+      for window in $(xdotool search --onlyvisible --name '^Ocularis$' 2>/dev/null); do
+        echo "answered a message of the plug-in" >>"$images/answered.txt"
+        xdotool windowfocus "$window" key Return 2>/dev/null || true
+      done
+      sleep 1
+    done
+  ) &
+  answerer=$!
+  trap 'kill "$answerer" 2>/dev/null || true' EXIT
+fi
+rm -f "$images/answered.txt"
+status=0
+set -- --app "$(windows_path "$build/bin/lidor.ix")" --app "$installed" --script "$(windows_path "$script")" \
+  --log "$(windows_path "$images/call.log")"
+if [ "$mode" = view ]; then
+  "$build/wine-run" "$build/bin/orbisa.exe" "$@" || status=$?
+else
+  "$build/wine-run" "$build/bin/orbisa.exe" "$@" --exit >"$images/host-output.txt" 2>&1 || status=$?
+  kill "$answerer" 2>/dev/null || true
+fi
+echo "orbisa.exe ended with exit code $status (output: $images/host-output.txt, call log: $images/call.log)"
+[ -f "$images/answered.txt" ] && echo "messages of the plug-in answered: $(wc -l <"$images/answered.txt")"
+echo
+echo "== Images of the four views (view 3: perspective, stereo)"
+for n in 0 1 2 3; do
+  if [ -f "$images/view$n.png" ]; then echo "$images/view$n.png"; else echo "view $n: no image"; fi
+done
+show_file() { if [ -f "$1" ]; then tr -d '\r' <"$1"; else echo "none"; fi; }
+echo
+printf '%s\n' '== C:\Nimbo\OcularisSettings\ocular\ocular.upf, written at unload'
+show_file "$settings_upf"
+echo
+printf '%s\n' '== C:\ocular\ocularObx.upf, the host preferences (ocular\ one folder above the settings folder'"'"'s)'
+show_file "$host_preferences"
