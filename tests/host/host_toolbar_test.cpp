@@ -1,6 +1,7 @@
 // Tool-bar icons from resource collections (compiled into the test mini app, loaded from rcc files,
 // damaged ones), and the host as a person meets it: four views, a tool bar and a menu of the test mini
-// app, navigation with the mouse and a typed key-in, with screenshots.
+// app, navigation with the mouse and a typed key-in, with screenshots; and a script run that the real
+// mouse cannot touch.
 #include "host_test_support.h"
 #include "support/test_environment.h"
 #include "support/ui_driver.h"
@@ -189,7 +190,9 @@ TEST(HostWindow, APersonSeesFourViewsAToolBarAndAMenuAndNavigatesWithTheMouse) {
                          "keyin tm paint rect 0 0 120 240 120 240 3C6E9A\n"
                          "view 3 camera 120 -160 90 0 0 0\nclick 0 240 60\n"
                          "keyin tm params 0\nkeyin tm params 1\nprint ready\nwait 60000\n";
-    hostrun::Running running = hostrun::Start(L"person", script, hosttest::WithTestApp());
+    hostrun::Options options = hosttest::WithTestApp();
+    options.scriptPointer = false;
+    hostrun::Running running = hostrun::Start(L"person", script, options);
     ASSERT_TRUE(running.started);
     ASSERT_FALSE(WaitForOutput(running, "ready").empty());
     HWND main = ui::WaitForWindow(L"Orbisa");
@@ -257,6 +260,33 @@ TEST(HostWindow, APersonSeesFourViewsAToolBarAndAMenuAndNavigatesWithTheMouse) {
     EXPECT_NE(FirstLineStartingWith(run.log,
                                     "callback Command app=\"testapp\" name=\"Params\" id=6 argument=\"0\""),
               "");
+}
+
+TEST(HostWindow, AScriptPointerRunTakesNoMouseInputButTheScriptsOwn) {
+    std::string script = "view 0 size 360 240\nkeyin tm params 0\npixel 0 105 100\nprint ready\nwait 1500\n"
+                         "keyin tm params 0\npixel 0 105 100\nmove 0 200 100\npixel 0 205 100\n";
+    hostrun::Running running = hostrun::Start(L"script_pointer", script, hosttest::WithTestApp());
+    ASSERT_TRUE(running.started);
+    ASSERT_FALSE(WaitForOutput(running, "ready").empty());
+    HWND view0 = ViewWindow(ui::WaitForWindow(L"Orbisa"), 0);
+    ASSERT_NE(view0, nullptr);
+    // What another test's pointer would do to the view: pass over it, wheel and drag.
+    PostMessageW(view0, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
+    POINT centre{180, 120};
+    ClientToScreen(view0, &centre);
+    PostMessageW(view0, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(centre.x, centre.y));
+    PostDrag(view0, WM_MBUTTONDOWN, WM_MBUTTONUP, MK_MBUTTON, {100, 100}, {140, 100});
+    hostrun::Result run = hostrun::Finish(running, 30000);
+    ASSERT_EQ(run.exitCode, 0) << hostrun::Joined(run.output);
+
+    std::vector<std::string> params = hostrun::LinesStartingWith(run.output, "app-params 0");
+    ASSERT_EQ(params.size(), 2u) << hostrun::Joined(run.output);
+    EXPECT_EQ(params[0], params[1]) << "neither zoomed nor panned";
+    std::vector<std::string> pixels = hostrun::LinesStartingWith(run.output, "pixel 0 ");
+    ASSERT_EQ(pixels.size(), 3u) << hostrun::Joined(run.output);
+    EXPECT_EQ(pixels[0], pixels[1]) << "no cursor cross where the real pointer passed";
+    EXPECT_EQ(pixels[2], "pixel 0 205 100 255 255 255") << "the script's own pointer is drawn";
+    EXPECT_NE(pixels[0].substr(pixels[0].size() - 12), " 255 255 255");
 }
 
 } // namespace

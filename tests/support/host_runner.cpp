@@ -47,6 +47,7 @@ Running Start(const std::wstring& scratchName, const std::string& script, const 
     command += L" --out " + Quoted(running.folder + L"\\out.txt");
     command += L" --log " + Quoted(running.folder + L"\\log.txt");
     if (options.exitAfterScript) command += L" --exit";
+    if (options.scriptPointer) command += L" --script-pointer";
     for (const std::wstring& app : options.apps) command += L" --app " + Quoted(app);
     if (options.apps.empty() && !options.defaultApps) command += L" --no-apps";
     for (const std::wstring& argument : options.extraArguments) command += L" " + argument;

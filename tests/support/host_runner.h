@@ -20,7 +20,10 @@ struct Options {
     // host loads lidor.ix and ocular.ix from its folder when they are there).
     std::vector<std::wstring> apps;
     bool defaultApps = false;
-    bool exitAfterScript = true;              // --exit
+    bool exitAfterScript = true; // --exit
+    // --script-pointer: the views ignore the real mouse, which other tests on the display move. Off
+    // for a test that drives the views with mouse messages as a person would.
+    bool scriptPointer = true;
     std::vector<std::wstring> extraArguments; // given after the others, as they stand
     DWORD timeoutMs = 120000;                 // then the host is killed and the run fails
 };

@@ -87,6 +87,10 @@ struct HostState {
     HINSTANCE instance;
     HWND main, toolArea, keyinLabel, keyinEdit, statusBar, tooltip;
     bool scriptMode;
+    // Unattended runs on a display others share: only the script's own mouse messages reach the views,
+    // so a pointer moved or resting over them cannot change what the script sees and saves.
+    bool scriptPointerOnly;
+    int scriptMouseSends; // above 0 while the script sends a view a mouse message
     bool quitting;
     int exitCode;
 

@@ -21,6 +21,7 @@ const OptionSpec kOptions[] = {
     {L"--out", kValue, [](HostOptions& o, const std::wstring& v) { o.out = v; }},
     {L"--design", kValue, [](HostOptions& o, const std::wstring& v) { o.design = v; }},
     {L"--no-design", kFlag, [](HostOptions& o, const std::wstring&) { o.noDesign = true; }},
+    {L"--script-pointer", kFlag, [](HostOptions& o, const std::wstring&) { o.scriptPointer = true; }},
     {L"--help", kFlag, [](HostOptions& o, const std::wstring&) { o.help = true; }},
 };
 
@@ -72,6 +73,7 @@ const char* HostUsage() {
            "  --out FILE      copy the script's output into FILE as well as standard output\n"
            "  --design FILE   open this design description (units, origin, colours)\n"
            "  --no-design     start with no active design file\n"
+           "  --script-pointer  views take mouse input from the script only, not from the real mouse\n"
            "  --help          print this text\n"
            "Exit codes: 0 done, 1 bad command line or input file, 2 a script line failed.\n";
 }

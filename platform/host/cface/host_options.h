@@ -13,6 +13,7 @@ struct HostOptions {
     std::wstring out;               // --out FILE
     std::wstring design;            // --design FILE
     bool noDesign = false;          // --no-design
+    bool scriptPointer = false;     // --script-pointer
     bool help = false;              // --help
 };
 

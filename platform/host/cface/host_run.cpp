@@ -112,6 +112,7 @@ extern "C" int OrbisaHostMain(HINSTANCE, int showCommand) {
     HostState& host = Host();
     host.instance = ThisModule();
     host.scriptMode = !interactive;
+    host.scriptPointerOnly = options.scriptPointer;
     host.activeStack.assign(1, nullptr);
     InitViews();
     if (!CreateMainWindow(showCommand)) return Refuse("cannot create the main window", interactive);

@@ -96,8 +96,11 @@ void ExpectSystemMove(const OrbisaView& view, int x, int y) {
     ExpectScriptedCursorMove(screen);
 }
 
-LPARAM PixelParameter(int x, int y) {
-    return MAKELPARAM(x, y);
+// The view takes it as the mouse's, also when it takes nothing from the real mouse.
+void SendScriptMouse(const OrbisaView& view, UINT message, WPARAM buttons, int x, int y) {
+    ++Host().scriptMouseSends;
+    SendMessageW(view.window, message, buttons, MAKELPARAM(x, y));
+    --Host().scriptMouseSends;
 }
 
 // ---- lines -------------------------------------------------------------------------------------------
@@ -223,9 +226,9 @@ bool Click(Line& line) {
     int x = 0, y = 0;
     if (!view || !PixelInView(line, *view, 2, &x, &y)) return false;
     PlaceCursor(*view, x, y);
-    SendMessageW(view->window, WM_MOUSEMOVE, 0, PixelParameter(x, y));
-    SendMessageW(view->window, WM_LBUTTONDOWN, MK_LBUTTON, PixelParameter(x, y));
-    SendMessageW(view->window, WM_LBUTTONUP, 0, PixelParameter(x, y));
+    SendScriptMouse(*view, WM_MOUSEMOVE, 0, x, y);
+    SendScriptMouse(*view, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+    SendScriptMouse(*view, WM_LBUTTONUP, 0, x, y);
     ExpectSystemMove(*view, x, y);
     return true;
 }
@@ -235,7 +238,7 @@ bool Move(Line& line) {
     int x = 0, y = 0;
     if (!view || !PixelInView(line, *view, 2, &x, &y)) return false;
     PlaceCursor(*view, x, y);
-    SendMessageW(view->window, WM_MOUSEMOVE, 0, PixelParameter(x, y));
+    SendScriptMouse(*view, WM_MOUSEMOVE, 0, x, y);
     ExpectSystemMove(*view, x, y);
     return true;
 }
@@ -249,8 +252,8 @@ bool Reset(Line& line) {
     if (!view || line.words.size() != 2) return view ? Fail(line, "reset [N]") : false;
     int x = view->cursorInside ? view->cursorX : view->width / 2,
         y = view->cursorInside ? view->cursorY : view->height / 2;
-    SendMessageW(view->window, WM_RBUTTONDOWN, MK_RBUTTON, PixelParameter(x, y));
-    SendMessageW(view->window, WM_RBUTTONUP, 0, PixelParameter(x, y));
+    SendScriptMouse(*view, WM_RBUTTONDOWN, MK_RBUTTON, x, y);
+    SendScriptMouse(*view, WM_RBUTTONUP, 0, x, y);
     return true;
 }
 

@@ -77,9 +77,16 @@ bool EndDrag(OrbisaView& view) {
     return click;
 }
 
+bool IsRealMouseIgnored(UINT message) {
+    const HostState& host = Host();
+    if (!host.scriptPointerOnly || host.scriptMouseSends > 0) return false;
+    return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_MOUSELEAVE;
+}
+
 LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     OrbisaView* view = ViewOfWindow(window);
     if (!view) return DefWindowProcW(window, message, wParam, lParam);
+    if (IsRealMouseIgnored(message)) return 0;
     int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (message) {
         case WM_PAINT:
