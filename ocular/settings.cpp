@@ -1,5 +1,5 @@
-// The user settings record and ocular.upf. Reading and writing go through key tables so that the
-// order of lookups and the order of lines in the written file are each stated once.
+// The user settings record and ocular.upf. Reading and writing go through one key table, so that
+// every key, its field and its format are stated once.
 #include "settings.h"
 
 #include "folders.h"
@@ -42,44 +42,9 @@ struct SettingKey {
 #define SETTING_TEXT(field)                                                                                  \
     { SETTING_KEY(field), SettingKind::Text, offsetof(OcularSettingsRecord, field), nullptr }
 
-// The order of the lookups. Each is independent of the others; the list is kept apart from the write
-// order (the colours are fetched in another order than they are written) so that both stay as stated.
-constexpr SettingKey kReadOrder[] = {
-    SETTING_INT(DepthIncrement_mm),
-    SETTING_COLOUR(CrossColor),
-    SETTING_COLOUR(CrossInvColor),
-    SETTING_INT(SnappingMask),
-    SETTING_INT(CrossHairRadius_100),
-    SETTING_INT(RotationSpeedZ_100),
-    SETTING_INT(RotationSpeedX_100),
-    SETTING_REAL(PointSize, L"%.2lf"),
-    SETTING_REAL(PointSizeCross, L"%.2lf"),
-    SETTING_REAL(PointSizeParallel, L"%.2lf"),
-    SETTING_INT(RenderingMode),
-    SETTING_INT(CrossSectionThicknessAdjust),
-    SETTING_INT(SnapType),
-    SETTING_REAL(SnapRadius_m, L"%.3lf"),
-    SETTING_TEXT(DefaultPtcFile),
-    SETTING_INT(wheelSpeed_100),
-    SETTING_INT(CursorMask),
-    SETTING_INT(FollowMask),
-    SETTING_COLOUR(PassiveCrossColor),
-    SETTING_COLOUR(PassiveCrossInvColor),
-    SETTING_REAL(SynchCameraDistance_m, L"%.3lf"),
-    SETTING_INT(MaxChannelWidth),
-    SETTING_REAL(StaticStereoLimit_m, L"%.3lf"),
-    SETTING_INT(PredictNextPoint),
-    SETTING_INT(RgbInputBitWidth_bits),
-    SETTING_REAL(ScreenHeight_cm, L"%.1lf"),
-    SETTING_REAL(ImageMem_Gb, L"%.2lf"),
-    SETTING_REAL(lastActiveZx_m, L"%.3lf"),
-    SETTING_REAL(lastActiveZy_m, L"%.3lf"),
-    SETTING_REAL(lastActiveZz_m, L"%.3lf"),
-    SETTING_TEXT(LastSessionFile),
-};
-
-// The order of the lines in a written ocular.upf; readers of the file by eye expect it.
-constexpr SettingKey kWriteOrder[] = {
+// In the order of the lines of a written ocular.upf, which readers of the file by eye expect. The
+// lookups of a load are independent of each other, so they go through the same list.
+constexpr SettingKey kSettingKeys[] = {
     SETTING_INT(DepthIncrement_mm),
     SETTING_INT(SnappingMask),
     SETTING_COLOUR(CrossColor),
@@ -234,7 +199,7 @@ void SettingsLoad() {
     PrefInit(&table);
     SettingsDefaults();
     if (havePath && PrefRead(&table, path, nullptr) == 1)
-        for (const SettingKey& key : kReadOrder) ReadSetting(&OcularSettings, &table, key);
+        for (const SettingKey& key : kSettingKeys) ReadSetting(&OcularSettings, &table, key);
     memcpy(&SavedSettings, &OcularSettings, sizeof SavedSettings);
     PrefFree(&table);
 }
@@ -245,7 +210,7 @@ int SettingsSave() {
     if (!ComposeSettingsFilePath(path, kComposedPathChars)) return 0;
     PrefTable table;
     PrefInit(&table);
-    for (const SettingKey& key : kWriteOrder) WriteSetting(&table, &OcularSettings, key);
+    for (const SettingKey& key : kSettingKeys) WriteSetting(&table, &OcularSettings, key);
     int written = PrefWrite(&table, path, nullptr);
     PrefFree(&table);
     return written;
