@@ -3,19 +3,6 @@
 #include "cface/state_commands.h"
 #include "cface/status_line.h"
 
-namespace {
-
-void LogStateCall(const char* name, const char* argument, long long value, int result) {
-    if (!CallLogging()) return;
-    LogLine line;
-    LogBegin(line, name);
-    if (argument) LogInt(line, argument, value);
-    LogResult(line, result);
-    CallLogWrite(line);
-}
-
-} // namespace
-
 extern "C" {
 
 int StateCmd(StateFunc dataPoint, StateFunc reset, const char* name, const char* prompt) {
@@ -36,7 +23,7 @@ int StateCmd(StateFunc dataPoint, StateFunc reset, const char* name, const char*
 int StateCmdUseCurrentTransform(int use) {
     int result = Host().state.running ? 0 : -1;
     if (result == 0) Host().state.useCurrentTransform = use != 0;
-    LogStateCall("StateCmdUseCurrentTransform", "use", use, result);
+    LogIntCall("StateCmdUseCurrentTransform", "use", use, result);
     return result;
 }
 
@@ -60,7 +47,7 @@ int StateSetFunc(int kind, StateFunc function) {
 int StateCmdStop(void) {
     int result = Host().state.running ? 0 : 1;
     StopStateCommand();
-    LogStateCall("StateCmdStop", nullptr, 0, result);
+    LogIntCall("StateCmdStop", nullptr, 0, result);
     return result;
 }
 

@@ -41,15 +41,6 @@ int IndexForLog(ViewHandle view) {
     return known ? known->index : -1;
 }
 
-void LogIntCall(const char* name, const char* argument, long long value, long long result) {
-    if (!CallLogging()) return;
-    LogLine line;
-    LogBegin(line, name);
-    if (argument) LogInt(line, argument, value);
-    LogResult(line, result);
-    CallLogWrite(line);
-}
-
 } // namespace
 
 extern "C" {

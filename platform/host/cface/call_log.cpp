@@ -54,6 +54,15 @@ void CallLogSink(const char* line) {
     WriteBytes(text.data(), text.size());
 }
 
+void LogIntCall(const char* name, const char* argument, long long value, long long result) {
+    if (!CallLogging()) return;
+    LogLine line;
+    LogBegin(line, name);
+    if (argument) LogInt(line, argument, value);
+    LogResult(line, result);
+    CallLogWrite(line);
+}
+
 void LogCallbackBegin(LogLine& line, const char* name, const OrbisaMiniApp* app) {
     LogBegin(line, "callback");
     line.text += ' ';

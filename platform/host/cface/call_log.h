@@ -15,5 +15,7 @@ void CallLogWrite(const LogLine& line);
 // The sink that Orbisa.CadIO.dll hands its lines to.
 void CallLogSink(const char* line);
 
+// Logs a call with at most one integer argument (none when argument is null) and its result.
+void LogIntCall(const char* name, const char* argument, long long value, long long result);
 // Starts a "callback NAME" line naming the mini app called.
 void LogCallbackBegin(LogLine& line, const char* name, const OrbisaMiniApp* app);
